@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <thread>
+#include <vector>
+
+#include "net/TCPSocket.h"
+
+namespace {
+
+TCPSocket listeningSocket() {
+    TCPSocket listener(0);
+    listener.setReuseAddress();
+    listener.bind();
+    listener.listen();
+    return listener;
+}
+
+int closedPort() {
+    return listeningSocket().localPort();
+}
+
+}  // namespace
+
+TEST(TCPSocket, BindingAPortInUseReportsIt) {
+    const TCPSocket first = listeningSocket();
+    TCPSocket second(first.localPort());
+    second.setReuseAddress();
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(second.bind());
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TCPSocket: Address already in use.\n");
+}
+
+TEST(TCPSocket, ConnectingToAClosedPortReportsRefused) {
+    TCPSocket client(closedPort());
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(client.connect("127.0.0.1"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TCPSocket: WSAECONNREFUSED\n");
+}
+
+TEST(TCPSocket, ConnectGivesUpAfterItsTimeOut) {
+    TCPSocket listener = listeningSocket();  // never accepts: its queue fills up
+    std::vector<TCPSocket> queued;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 20; ++i) {
+        queued.emplace_back(listener.localPort());
+        if (!queued.back().connect("127.0.0.1", 200)) break;
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TCPSocket: WSAETIMEDOUT\n");
+}
+
+TEST(TCPSocket, SendsAndReceivesEveryByteBothWays) {
+    TCPSocket listener = listeningSocket();
+    const std::string block(1 << 20, 'v');
+    std::thread peer([&] {
+        TCPSocket client(listener.localPort());
+        ASSERT_TRUE(client.connect("127.0.0.1"));
+        EXPECT_TRUE(client.send(block));
+        EXPECT_TRUE(client.shutdownSending());
+        ByteBuffer answer;
+        while (client.receive(answer) > 0) {
+        }
+        EXPECT_EQ(answer.view(), "got 1048576");
+    });
+    Str peerText("from ");
+    std::optional<TCPSocket> connection = listener.accept(peerText);
+    ASSERT_TRUE(connection);
+    EXPECT_EQ(peerText, "from 127.0.0.1");
+    ByteBuffer received;
+    long count = 0;
+    while ((count = connection->receive(received)) > 0) {
+        EXPECT_LE(count, static_cast<long>(TCPSocket::kReceiveLimit));
+    }
+    EXPECT_EQ(received.view(), block);
+    connection->send("got " + std::to_string(received.size()));
+    connection->close();
+    peer.join();
+}
+
+TEST(TCPSocket, PeersThatCloseOrStaySilentEndTheWaitQuietly) {
+    TCPSocket listener = listeningSocket();
+    TCPSocket client(listener.localPort());
+    ASSERT_TRUE(client.connect("127.0.0.1"));
+    Str peer;
+    std::optional<TCPSocket> connection = listener.accept(peer);
+    ASSERT_TRUE(connection);
+    ByteBuffer buffer;
+    testing::internal::CaptureStdout();
+    connection->setReceiveTimeout(100);
+    EXPECT_EQ(connection->receive(buffer), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "TCPSocket: Resource temporarily unavailable.\n");
+
+    TCPSocket moved = std::move(*connection);
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(connection->send("x"));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "TCPSocket: Socket operation on nonsocket.\n");
+
+    client.close();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(moved.receive(buffer), 0);
+    EXPECT_TRUE(buffer.empty());
+    // Sending on into the closed connection fails instead of raising SIGPIPE.
+    bool sent = true;
+    for (int i = 0; i < 100 && sent; ++i) sent = moved.send(std::string(65536, 'x'));
+    EXPECT_FALSE(sent);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("TCPSocket: "), std::string::npos);
+}
