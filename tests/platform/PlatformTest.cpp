@@ -32,13 +32,6 @@ private:
     std::optional<std::string> old_;
 };
 
-void writeFile(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
-
-std::string readFile(const std::string& path) {
-    std::ifstream file(path);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
 }  // namespace
 
 TEST(Folders, FollowTheXdgVariables) {
@@ -55,7 +48,7 @@ TEST(Folders, FollowTheXdgVariables) {
     EXPECT_TRUE(folderExists(home.path() + "Music"));
     createFolder(home.path() + ".config");
     createFolder(home.path() + "Songs");
-    writeFile(home.path() + ".config/user-dirs.dirs", "XDG_MUSIC_DIR=\"$HOME/Songs\"\n");
+    TempFolder::write(home.path() + ".config/user-dirs.dirs", "XDG_MUSIC_DIR=\"$HOME/Songs\"\n");
     EXPECT_EQ(userMusicFolder(), home.path() + "Songs/");
 
     const std::string program = programFolder();
@@ -67,12 +60,12 @@ TEST(FileSystem, ExclusiveCopyNeverOverwrites) {
     TempFolder folder;
     const std::string nested = folder.path() + "a/b/c";
     EXPECT_TRUE(createFolder(nested));
-    writeFile(folder.path() + "source", "seed");
-    writeFile(folder.path() + "target", "user data");
+    TempFolder::write(folder.path() + "source", "seed");
+    TempFolder::write(folder.path() + "target", "user data");
     EXPECT_FALSE(copyFileExclusive(folder.path() + "source", folder.path() + "target"));
-    EXPECT_EQ(readFile(folder.path() + "target"), "user data");
+    EXPECT_EQ(TempFolder::read(folder.path() + "target"), "user data");
     EXPECT_TRUE(copyFileExclusive(folder.path() + "source", nested + "/copy"));
-    EXPECT_EQ(readFile(nested + "/copy"), "seed");
+    EXPECT_EQ(TempFolder::read(nested + "/copy"), "seed");
     EXPECT_FALSE(copyFileExclusive(folder.path() + "missing", nested + "/other"));
     EXPECT_FALSE(std::ifstream(nested + "/other").good());
 }

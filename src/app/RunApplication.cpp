@@ -1,0 +1,52 @@
+#include "app/RunApplication.h"
+
+#include <chrono>
+#include <cstdlib>
+#include <ctime>
+#include <memory>
+#include <thread>
+
+#include "app/Application.h"
+#include "app/MainLoop.h"
+#include "app/ProcessFlags.h"
+#include "app/ServerSettings.h"
+#include "platform/LocalChannel.h"
+#include "storage/FileStore.h"
+
+namespace {
+
+void waitForWorkers() {
+    while (serverRunning || scanRunning) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+}  // namespace
+
+StartResult runApplication(const std::string& programFolder, const std::string& settingsFolder) {
+    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    auto store = std::make_unique<FileStore>();
+    store->storeOpen(settingsFolder + "database");
+    theFileStore = store.get();
+
+    auto settings = std::make_unique<ServerSettings>();
+    settings->load(programFolder + "serversettings.ini");
+    theServerSettings = settings.get();
+    writeBrowserShortcut(programFolder + "WebUI.url", settings->port);
+
+    auto application = std::make_unique<Application>();
+    theApplication = application.get();
+    StartResult result = application->start(programFolder, settingsFolder);
+    if (result.ok) {
+        // Second instances hand their paths over here.
+        const LocalChannel mailbox;
+        MainLoop(*application, *store).run();
+        waitForWorkers();
+    }
+
+    theApplication = nullptr;
+    application.reset();
+    theServerSettings = nullptr;
+    settings.reset();
+    store->storeClose();
+    theFileStore = nullptr;
+    return result;
+}

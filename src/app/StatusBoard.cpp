@@ -1,0 +1,15 @@
+#include "app/StatusBoard.h"
+
+#include <cstdio>
+#include <ctime>
+
+void StatusBoard::post(int slot, std::string_view text) {
+    slots_[slot] = Message{std::string(text), static_cast<int64_t>(std::time(nullptr))};
+    std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
+void StatusBoard::expire(int64_t now) {
+    for (auto& slot : slots_) {
+        if (slot && slot->postedAt + 2 <= now) slot.reset();
+    }
+}

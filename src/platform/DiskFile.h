@@ -1,0 +1,34 @@
+#pragma once
+// Real files by UTF-8 path. Linux takes the path bytes as they are.
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+struct DiskFileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+// An open C file that closes itself.
+using DiskFile = std::unique_ptr<std::FILE, DiskFileCloser>;
+
+struct DiskFileStatus {
+    uint64_t size = 0;
+    int64_t modifiedTime = 0;  // seconds since the epoch
+    bool isDirectory = false;
+};
+
+// fopen with a C mode text ("rb", "wb", ...); null when the file cannot be opened.
+DiskFile openDiskFile(std::string_view path, const char* mode);
+std::optional<DiskFileStatus> statDiskFile(std::string_view path);
+bool diskFileExists(std::string_view path);
+
+// The whole file; nothing when it cannot be opened or read, or holds more than maxBytes.
+std::optional<std::vector<uint8_t>> readDiskFile(std::string_view path, uint64_t maxBytes);
+// Writes the bytes to a new file beside `path`, syncs it and renames it over `path`, so the
+// path always holds the old contents or the new ones, never a mix. On false the old file
+// is untouched. An existing file keeps its permission bits.
+bool replaceDiskFile(std::string_view path, std::span<const uint8_t> bytes);

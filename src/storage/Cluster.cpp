@@ -1,0 +1,71 @@
+#include "storage/Cluster.h"
+
+#include <cstdio>
+#include <limits>
+
+#include "platform/DiskFile.h"
+#include "storage/ClusterFormat.h"
+
+void Cluster::load() {
+    if (loaded_) return;
+    dirty_ = false;
+    loaded_ = true;
+    const auto bytes = readDiskFile(filePath_, std::numeric_limits<uint32_t>::max());
+    if (!bytes) {
+        // One that exists but cannot be read is moved aside rather than overwritten later.
+        if (diskFileExists(filePath_)) {
+            std::printf("Damaged cluster file %s\n", filePath_.c_str());
+            std::rename(filePath_.c_str(), damagedCopyPath().c_str());
+        }
+        return;
+    }
+    DecodedCluster decoded = decodeCluster(*bytes);
+    files_.splice(files_.end(), decoded.files);
+    fileBytes_ = static_cast<uint32_t>(decoded.bytesUsed);
+    if (!decoded.damaged) return;
+    std::printf("Damaged cluster file %s\n", filePath_.c_str());
+    // With the original bytes kept aside, rewriting the cluster whole loses nothing.
+    if (replaceDiskFile(damagedCopyPath(), *bytes)) dirty_ = true;
+}
+
+std::string Cluster::damagedCopyPath() const {
+    return filePath_ + ".damaged";
+}
+
+bool Cluster::write() {
+    if (!dirty_ || !loaded_) return true;
+    const std::vector<uint8_t> bytes = encodeCluster(files_);
+    if (!replaceDiskFile(filePath_, bytes)) return false;
+    dirty_ = false;
+    fileBytes_ = static_cast<uint32_t>(bytes.size());
+    return true;
+}
+
+void Cluster::unload() {
+    files_.clear();
+    loaded_ = false;
+}
+
+StoreFile* Cluster::find(std::string_view path) {
+    for (StoreFile& file : files_) {
+        if (file.path == path) return &file;
+    }
+    return nullptr;
+}
+
+StoreFile& Cluster::append(StoreFile file) {
+    return files_.emplace_back(std::move(file));
+}
+
+void Cluster::fileClosed(uint32_t now) {
+    if (--openCount_ == 0) lastCloseTime_ = now;
+}
+
+void Cluster::moveOpenCountFrom(Cluster& other) {
+    --other.openCount_;
+    ++openCount_;
+}
+
+bool Cluster::idle(uint32_t now, uint32_t idleMilliseconds) const {
+    return loaded_ && openCount_ == 0 && now - lastCloseTime_ > idleMilliseconds;
+}

@@ -1,0 +1,55 @@
+#pragma once
+// Equal-sized slots carved from pages, for records made and dropped by the hundred
+// thousand. Any thread may allocate and release; a page goes back to the heap as soon as
+// its last slot is free, so memory follows the number of live records.
+
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+
+class FixedPool {
+public:
+    FixedPool(size_t slotSize, uint8_t slotsPerPage, size_t slotAlignment = alignof(std::max_align_t));
+    // Frees every page; slots still handed out become invalid.
+    ~FixedPool();
+    FixedPool(const FixedPool&) = delete;
+    FixedPool& operator=(const FixedPool&) = delete;
+
+    // An uninitialised slot, or null when no new page can be had.
+    void* allocate();
+    // Takes back a slot of this pool. Never fails.
+    void release(void* slot);
+
+    size_t freeCount() const;  // free slots over all pages
+    size_t pageCount() const;
+    size_t slotsPerPage() const { return slotsPerPage_; }
+
+private:
+    struct Page {
+        Page* next;
+        Page* previous;
+        std::byte* freeHead;  // a free slot's first bytes hold the next free slot of its page
+        uint8_t freeSlots;
+    };
+
+    Page* newPage();
+    void deletePage(Page* page);
+    Page* pageOf(std::byte* slot) const;
+    std::byte* slotAt(Page* page, size_t index) const;
+    void linkAtEnd(Page* page);
+    void linkAtFront(Page* page);
+    static void unlink(Page* page);
+
+    const size_t slotSize_;
+    const size_t slotsPerPage_;
+    const size_t alignment_;
+    const size_t stride_;          // slot plus its index byte, rounded to the alignment
+    const size_t firstSlotOffset_;
+    const size_t pageBytes_;
+
+    mutable std::mutex mutex_;
+    // Sentinel of the page ring: full pages gather at the front, the last page has a free slot.
+    Page ring_{&ring_, &ring_, nullptr, 0};
+    size_t freeCount_ = 0;
+    size_t pageCount_ = 0;
+};

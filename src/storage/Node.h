@@ -1,0 +1,119 @@
+#pragma once
+// A named node with a text value and ordered children: the one record type behind every
+// list, setting and library entry. Trees have no lock; whoever owns a tree guards it.
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <iterator>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string_view>
+
+class LibraryItem;
+
+class Node {
+public:
+    // The value offset is one byte, so longer names are cut to this many bytes.
+    static constexpr size_t kMaxNameLength = 254;
+
+    // A root, held by value by whoever owns the tree; it destroys its children.
+    explicit Node(Node* parent = nullptr) : parent_(parent) {}
+    ~Node() { clearChildren(); }
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    // A pool node that remembers `parent` but is not linked under it; null when the pool
+    // cannot grow.
+    static Node* create(Node* parent);
+    // Returns the node, its text and its whole subtree to the pool. The caller unlinks it
+    // first. Null is ignored.
+    static void destroy(Node* node);
+
+    void clearChildren();
+
+    // Both are "" until the text is first set; they stay valid until the next setText.
+    const char* name() const;
+    const char* value() const;
+    void setText(std::string_view name, std::string_view value);
+    bool hasName(std::string_view name) const;
+
+    // The operations that create a child return null when the pool cannot grow.
+    Node* appendChild(std::string_view name, std::string_view value);
+    // Rewrites the first child of that name, or appends one.
+    Node* setChild(std::string_view name, std::string_view value);
+    // The first such child's value, else `fallback` itself (null stays null).
+    const char* childValue(std::string_view name, const char* fallback) const;
+    // The index-th child of that name.
+    Node* findChild(std::string_view name, size_t index = 0) const;
+    // The first child of that name and, unless nullopt, that exact value; with `create` a
+    // missing one is appended (value "" for nullopt).
+    Node* findChildWithValue(std::string_view name, std::optional<std::string_view> value, bool create);
+    // Unlinks without destroying; null when `child` is not a child of this node.
+    Node* unlinkChild(Node* child);
+    // Destroys every child named LIST and says how many.
+    int removeListChildren();
+    // Appends deep copies of the source's children.
+    void copyChildrenFrom(const Node& source);
+    // Merges the source's children in: names in `keys` match by name and value (one child
+    // per distinct value), other names by name alone (the value is overwritten).
+    void mergeFrom(const Node& source, std::span<const std::string_view> keys);
+    void mergeFrom(const Node& source, std::initializer_list<std::string_view> keys = {}) {
+        mergeFrom(source, std::span(keys.begin(), keys.size()));
+    }
+    // Depth-first, parents first; not bounded by any subtree, null after the last node.
+    Node* nextInPreorder(bool descend) const;
+
+    Node* next() const { return next_; }
+    Node* parent() const { return parent_; }
+    Node* firstChild() const { return firstChild_; }
+    Node* lastChild() const { return lastChild_; }
+    // The library item that names this entry; not owned.
+    LibraryItem* item() const { return item_; }
+    void setItem(LibraryItem* item) { item_ = item; }
+
+    class ChildIterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = Node;
+        using difference_type = std::ptrdiff_t;
+        using pointer = Node*;
+        using reference = Node&;
+        explicit ChildIterator(Node* node = nullptr) : node_(node) {}
+        Node& operator*() const { return *node_; }
+        Node* operator->() const { return node_; }
+        ChildIterator& operator++() {
+            node_ = node_->next_;
+            return *this;
+        }
+        ChildIterator operator++(int) {
+            ChildIterator before = *this;
+            ++*this;
+            return before;
+        }
+        bool operator==(const ChildIterator&) const = default;
+
+    private:
+        Node* node_;
+    };
+    struct ChildRange {
+        Node* first;
+        ChildIterator begin() const { return ChildIterator(first); }
+        ChildIterator end() const { return ChildIterator(); }
+    };
+    // The children in order; the walk must not unlink or destroy the child it stands on.
+    ChildRange children() const { return {firstChild_}; }
+
+private:
+    static void destroyWithSiblings(Node* node);
+    void linkAtEnd(Node* child);
+
+    Node* next_ = nullptr;
+    Node* parent_ = nullptr;
+    Node* firstChild_ = nullptr;
+    Node* lastChild_ = nullptr;
+    std::unique_ptr<char[]> text_;  // name, NUL, value, NUL
+    uint8_t valueOffset_ = 0;
+    LibraryItem* item_ = nullptr;
+};

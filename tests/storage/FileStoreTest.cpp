@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <filesystem>
+#include <string>
+
+#include <sys/resource.h>
+
+#include "storage/FileStore.h"
+#include "storage/StoreHandle.h"
+#include "text/Str.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+std::string u32(uint32_t value) {
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
+}
+
+std::string entry(const std::string& path, const std::string& data) {
+    return u32(0) + u32(static_cast<uint32_t>(path.size())) + u32(static_cast<uint32_t>(data.size())) + path + data;
+}
+
+// Disk writes above `bytes` fail with EFBIG while it lives (even as root).
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previousHandler_);
+    }
+
+private:
+    rlimit old_{};
+    void (*previousHandler_)(int);
+};
+
+class FileStoreTest : public testing::Test {
+protected:
+    FileStoreTest() { store.storeOpen(folder.path()); }
+
+    bool put(const std::string& path, const std::string& text) {
+        auto handle = store.storeFileOpen(path, "w");
+        return handle && storeWrite(*handle, text.size(), text.data()) == text.size() &&
+               storeFileClose(std::move(handle));
+    }
+    std::optional<std::string> get(const std::string& path, const char* mode = "r") {
+        auto handle = store.storeFileOpen(path, mode);
+        if (!handle) return std::nullopt;
+        return std::string(storeUnreadBytes(*handle));
+    }
+    std::string clusterPath(const std::string& path) const {
+        return folder / (std::to_string(FileStore::clusterNumber(path)) + ".dat");
+    }
+    std::string flushLog() {
+        testing::internal::CaptureStdout();
+        store.storeFlush();
+        return testing::internal::GetCapturedStdout();
+    }
+
+    TempFolder folder;
+    uint32_t now = 0xFFFFF000u;  // close to wrapping
+    FileStore store{[this] { return now; }};
+};
+
+}  // namespace
+
+TEST(FileStoreCluster, IsTheLowSixBitsOfFnv1) {
+    EXPECT_EQ(FileStore::clusterNumber("abc"), 11);
+    EXPECT_EQ(FileStore::normalisePath("C:\\Music\\a"), "C:/Music/a");
+}
+
+TEST_F(FileStoreTest, BothSeparatorsReachOneFileAndAWriteReplacesItWhole) {
+    ASSERT_TRUE(put("C:\\Music\\a\\playlist.vmr", std::string(100, 'x')));
+    EXPECT_EQ(get("C:/Music/a/playlist.vmr"), std::string(100, 'x'));
+    ASSERT_TRUE(put("C:/Music/a/playlist.vmr", "0123456789"));
+    EXPECT_EQ(get("C:/Music/a/playlist.vmr"), "0123456789");
+    EXPECT_EQ(get("c:/music/a/playlist.vmr"), std::nullopt);
+}
+
+TEST_F(FileStoreTest, OneHandlePerFileAndReadsNeedTheStoreOrTheDisk) {
+    ASSERT_TRUE(put("/m/a", "abc"));
+    auto first = store.storeFileOpen("/m/a", "r");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(store.storeFileOpen("/m/a", "r"), nullptr);
+    storeFileClose(std::move(first));
+    EXPECT_TRUE(store.storeFileOpen("/m/a", "r"));
+
+    EXPECT_EQ(get(folder / "missing"), std::nullopt);
+    const std::string onDisk = folder / "disk.vmr";
+    TempFolder::write(onDisk, "from disk");
+    EXPECT_EQ(get(onDisk), "from disk");
+    std::filesystem::remove(onDisk);
+    EXPECT_EQ(get(onDisk), "from disk");  // taken into the store
+}
+
+TEST_F(FileStoreTest, HandlesHonourTheirModeAndGrowPastSeeks) {
+    ASSERT_TRUE(put("/m/a", "abc"));
+    auto reader = store.storeFileOpen("/m/a", "r");
+    EXPECT_EQ(storeWrite(*reader, 1, "z"), 0u);
+    char buffer[8];
+    EXPECT_EQ(storeRead(*reader, sizeof buffer, buffer), 3u);
+    EXPECT_EQ(storeGetByte(*reader), -1);
+    storeSeek(*reader, 1);
+    EXPECT_EQ(storeGetByte(*reader), 'b');
+    EXPECT_EQ(storeTell(*reader), 2u);
+    reader.reset();
+
+    auto writer = store.storeFileOpen("/m/a", "w");
+    EXPECT_EQ(storeRead(*writer, sizeof buffer, buffer), 0u);
+    storeSeek(*writer, 5000);
+    EXPECT_EQ(storeWrite(*writer, 2, "ok"), 2u);
+    storeFileClose(std::move(writer));
+    const auto grown = get("/m/a");
+    ASSERT_EQ(grown->size(), 5002u);
+    EXPECT_EQ(grown->substr(0, 3), "abc");  // old bytes stay where nothing was written
+    EXPECT_EQ(grown->substr(4990), std::string(10, '\0') + "ok");
+
+    auto memory = storeMemoryHandle("mem", 3);
+    EXPECT_EQ(storeUnreadBytes(*memory), "mem");
+}
+
+TEST_F(FileStoreTest, ClusterFilesHaveTheirExactLayout) {
+    ASSERT_TRUE(put("/m/a", "xyz"));
+    ASSERT_TRUE(put("/m/a", "xyz!"));
+    EXPECT_EQ(flushLog(), "Writing cluster " + std::to_string(FileStore::clusterNumber("/m/a")) + "\n");
+    EXPECT_EQ(flushLog(), "");
+    EXPECT_EQ(TempFolder::read(clusterPath("/m/a")), u32(0) + u32(1) + entry("/m/a", "xyz!"));
+
+    TempFolder::write(folder / "11.dat", u32(7) + u32(2) + entry("abc", "one") + entry("abc", "two"));
+    EXPECT_EQ(get("abc"), "one");
+    TempFolder::write(clusterPath("/e"), u32(0) + u32(0));
+    EXPECT_EQ(get("/e"), std::nullopt);
+}
+
+TEST_F(FileStoreTest, IdleClustersAreWrittenAndUnloadedAfterFiveSeconds) {
+    ASSERT_TRUE(put("/m/a", "kept"));
+    auto open = store.storeFileOpen("/m/b", "w");
+    testing::internal::CaptureStdout();
+    now += 6000;
+    store.storeUnloadIdle();
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find(clusterPath("/m/b")), std::string::npos);
+    storeFileClose(std::move(open));
+
+    testing::internal::CaptureStdout();
+    now += 5000;
+    store.storeUnloadIdle();
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    testing::internal::CaptureStdout();
+    now += 1;
+    store.storeUnloadIdle();
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Deactivated filecluster " + clusterPath("/m/b") + "\n"), std::string::npos);
+    EXPECT_EQ(get("/m/a"), "kept");
+}
+
+TEST_F(FileStoreTest, StatisticsListEveryCluster) {
+    TempFolder::write(folder / "11.dat", u32(0) + u32(1) + entry("abc", "one"));
+    Str out("<p>");
+    store.storeStatistics(out);
+    const std::string text = out.str();
+    EXPECT_TRUE(text.starts_with("<p>Num clusters: 64<br>Num files in clusters: 1<br>Num bytes in clusters: 26<br>"
+                                 "Cluster 0 contains 0 files and 0 bytes.<br>"));
+    EXPECT_NE(text.find("Cluster 11 contains 1 files and 26 bytes.<br>Cluster 12 "), std::string::npos);
+    EXPECT_TRUE(text.ends_with("Cluster 63 contains 0 files and 0 bytes.<br>"));
+}
+
+TEST_F(FileStoreTest, RenamePrefixMovesFilesToTheirNewClusterOnce) {
+    ASSERT_TRUE(put("C:/Old/x/playlist.vmr", "songs"));
+    ASSERT_TRUE(put("C:/Other/playlist.vmr", "other"));
+    store.storeRenamePrefix("C:\\Old", "C:/New");
+    EXPECT_EQ(get("C:/Old/x/playlist.vmr"), std::nullopt);
+    EXPECT_EQ(get("C:/New/x/playlist.vmr"), "songs");
+    flushLog();
+    EXPECT_NE(TempFolder::read(clusterPath("C:/New/x/playlist.vmr")).find("C:/New/x/playlist.vmr"), std::string::npos);
+
+    store.storeRenamePrefix("C:/Other", "C:/Other/sub");
+    EXPECT_EQ(get("C:/Other/sub/playlist.vmr"), "other");
+}
+
+TEST_F(FileStoreTest, DiskFilesAreReplacedAtomically) {
+    const std::string path = folder / "repository.vmr";
+    TempFolder::write(path, "old contents");
+    auto writer = FileStore::openExternal(path, "we");
+    storeWrite(*writer, 100, std::string(100, 'n').data());
+    {
+        const FileSizeLimit limit(50);
+        EXPECT_FALSE(storeFileClose(std::move(writer)));
+    }
+    EXPECT_EQ(TempFolder::read(path), "old contents");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
+
+    auto retry = store.storeFileOpen(path, "we");
+    storeWrite(*retry, 3, "new");
+    EXPECT_TRUE(storeFileClose(std::move(retry)));
+    EXPECT_EQ(get(path, "re"), "new");
+    EXPECT_EQ(get(folder / "missing", "re"), std::nullopt);
+}
+
+TEST_F(FileStoreTest, AFailedClusterWriteKeepsTheClusterDirtyAndLoaded) {
+    ASSERT_TRUE(put("/m/a", std::string(200, 'a')));
+    {
+        const FileSizeLimit limit(100);
+        flushLog();
+        now += 6000;
+        store.storeUnloadIdle();
+    }
+    EXPECT_FALSE(std::filesystem::exists(clusterPath("/m/a")));
+    EXPECT_NE(flushLog(), "");
+    EXPECT_EQ(TempFolder::read(clusterPath("/m/a")).size(), 8u + 12u + 4u + 200u);
+}
+
+TEST_F(FileStoreTest, DamagedClusterFilesKeepTheirWholeEntriesAndACopy) {
+    const std::string damaged = u32(0) + u32(3) + entry("abc", "one") + entry("abc2", "two").substr(0, 15);
+    const std::string path = folder / "11.dat";
+    TempFolder::write(path, damaged);
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(get("abc"), "one");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged cluster file " + path + "\n");
+    EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
+    flushLog();
+    EXPECT_EQ(TempFolder::read(path), u32(0) + u32(1) + entry("abc", "one"));
+
+    FileStore other;
+    other.storeOpen(folder.path());
+    TempFolder::write(path, u32(0) + u32(0xFFFFFFFFu) + u32(0) + u32(0xFFFFFFF0u));
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(other.storeFileOpen("abc", "r"), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+}
+
+TEST_F(FileStoreTest, ExportWritesEveryFileToItsOwnPath) {
+    const std::string target = folder / "exported.vmr";
+    ASSERT_TRUE(put(target, "exported"));
+    ASSERT_TRUE(put(folder / "no/such/folder/x", "skipped"));
+    store.storeExportAll();
+    EXPECT_EQ(TempFolder::read(target), "exported");
+}

@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "storage/FixedPool.h"
+#include "storage/Node.h"
+#include "storage/NodePool.h"
+
+namespace {
+
+std::vector<std::string> childLines(const Node& node) {
+    std::vector<std::string> lines;
+    for (const Node& child : node.children()) lines.push_back(std::string(child.name()) + "=" + child.value());
+    return lines;
+}
+
+}  // namespace
+
+TEST(Node, LookupsTakeTheFirstMatchAndSetChildRewritesOnlyIt) {
+    Node root;
+    root.appendChild("RATE", "1");
+    root.appendChild("Rate", "x");
+    root.appendChild("RATE", "2");
+    EXPECT_EQ(root.setChild("RATE", "3"), root.firstChild());
+    EXPECT_STREQ(root.childValue("RATE", "0"), "3");
+    EXPECT_STREQ(root.findChild("RATE", 1)->value(), "2");
+    EXPECT_EQ(root.findChild("RATE", 2), nullptr);
+
+    const char* fallback = "-";
+    EXPECT_EQ(root.childValue("TITLE", fallback), fallback);
+    EXPECT_EQ(root.childValue("TITLE", nullptr), nullptr);
+
+    root.setChild("TITLE", "t");
+    EXPECT_EQ(root.lastChild()->name(), std::string("TITLE"));
+    EXPECT_EQ(childLines(root), (std::vector<std::string>{"RATE=3", "Rate=x", "RATE=2", "TITLE=t"}));
+}
+
+TEST(Node, FindChildWithValueMatchesCreatesAndIgnoresTheValueWhenAbsent) {
+    Node root;
+    root.appendChild("PATH", "/a");
+    root.appendChild("PATH", "/b");
+    EXPECT_STREQ(root.findChildWithValue("PATH", std::nullopt, false)->value(), "/a");
+    EXPECT_STREQ(root.findChildWithValue("PATH", "/b", false)->value(), "/b");
+    EXPECT_EQ(root.findChildWithValue("PATH", "/c", false), nullptr);
+    Node* created = root.findChildWithValue("PATH", "/c", true);
+    EXPECT_EQ(created, root.lastChild());
+    EXPECT_STREQ(root.findChildWithValue("NEW", std::nullopt, true)->value(), "");
+}
+
+TEST(Node, MergeKeepsOneChildPerKeyValueAndOverwritesOtherNames) {
+    Node target;
+    target.appendChild("GENRE", "Rock");
+    target.appendChild("TITLE", "Old");
+    target.appendChild("TITLE", "Second");
+    Node source;
+    source.appendChild("GENRE", "Rock")->appendChild("VOTES", "1");
+    source.appendChild("GENRE", "Pop");
+    source.appendChild("TITLE", "New");
+    target.mergeFrom(source, {"GENRE"});
+    EXPECT_EQ(childLines(target), (std::vector<std::string>{"GENRE=Rock", "TITLE=New", "TITLE=Second", "GENRE=Pop"}));
+    EXPECT_STREQ(target.firstChild()->childValue("VOTES", nullptr), "1");
+
+    Node plain;
+    plain.mergeFrom(source);
+    EXPECT_EQ(childLines(plain), (std::vector<std::string>{"GENRE=Pop", "TITLE=New"}));
+}
+
+TEST(Node, UnlinkAndRemoveListChildrenKeepTheListConsistent) {
+    Node root;
+    root.appendChild("A", "");
+    root.appendChild("LIST", "1");
+    Node* b = root.appendChild("B", "");
+    root.appendChild("LIST", "2")->appendChild("X", "");
+    EXPECT_EQ(root.removeListChildren(), 2);
+    EXPECT_EQ(childLines(root), (std::vector<std::string>{"A=", "B="}));
+    EXPECT_EQ(root.lastChild(), b);
+
+    EXPECT_EQ(root.unlinkChild(b), b);
+    EXPECT_EQ(root.lastChild(), root.firstChild());
+    EXPECT_EQ(root.unlinkChild(b), nullptr);
+    Node::destroy(b);
+    root.appendChild("C", "");
+    EXPECT_EQ(childLines(root), (std::vector<std::string>{"A=", "C="}));
+
+    Node lists;
+    lists.appendChild("LIST", "");
+    EXPECT_EQ(lists.removeListChildren(), 1);
+    EXPECT_EQ(lists.firstChild(), nullptr);
+    EXPECT_EQ(lists.lastChild(), nullptr);
+}
+
+TEST(Node, NamesUpTo254BytesAreKeptAndLongerOnesCutWithoutTouchingTheValue) {
+    Node root;
+    const std::string exact(254, 'n');
+    EXPECT_EQ(root.appendChild(exact, "v")->name(), exact);
+    const std::string longName(300, 'm');
+    Node* cut = root.setChild(longName, "value");
+    EXPECT_EQ(cut->name(), longName.substr(0, 254));
+    EXPECT_STREQ(cut->value(), "value");
+    EXPECT_EQ(root.setChild(longName, "again"), cut);
+    Node* unnamed = root.appendChild("", "");
+    EXPECT_TRUE(unnamed->hasName(""));
+    EXPECT_FALSE(Node().hasName(""));
+}
+
+TEST(Node, CopyIsDeepAndPreorderWalksParentsFirst) {
+    Node source;
+    Node* a = source.appendChild("A", "1");
+    a->appendChild("A1", "");
+    a->appendChild("A2", "")->appendChild("A21", "");
+    source.appendChild("B", "2");
+    Node copy;
+    copy.copyChildrenFrom(source);
+    a->setText("A", "changed");
+    EXPECT_STREQ(copy.firstChild()->value(), "1");
+
+    std::string walk;
+    for (Node* node = copy.firstChild(); node; node = node->nextInPreorder(true)) walk += std::string(node->name()) + " ";
+    EXPECT_EQ(walk, "A A1 A2 A21 B ");
+    EXPECT_EQ(copy.firstChild()->nextInPreorder(false)->name(), std::string("B"));
+}
+
+TEST(Node, DestroyingHugeTreesReturnsEverySlot) {
+    FixedPool& pool = nodePool();
+    const size_t pagesBefore = pool.pageCount();
+    {
+        Node root;
+        Node* deepest = &root;
+        for (int level = 0; level < 200000; ++level) deepest = deepest->appendChild("D", "");
+        for (int index = 0; index < 1000; ++index) root.appendChild("W", "");
+        EXPECT_GT(pool.pageCount(), pagesBefore);
+    }
+    EXPECT_EQ(pool.pageCount(), pagesBefore);
+}
+
+TEST(FixedPool, ReleasingTheLastSlotOfAPageFreesIt) {
+    FixedPool pool(24, 4);
+    std::vector<void*> slots;
+    for (int index = 0; index < 6; ++index) slots.push_back(pool.allocate());
+    EXPECT_EQ(pool.pageCount(), 2u);
+    EXPECT_EQ(pool.freeCount(), 2u);
+    for (void* slot : slots) EXPECT_EQ(reinterpret_cast<uintptr_t>(slot) % alignof(std::max_align_t), 0u);
+
+    pool.release(slots[4]);
+    EXPECT_EQ(pool.allocate(), slots[4]);  // the page with room is used first
+    pool.release(slots[4]);
+    pool.release(slots[5]);
+    EXPECT_EQ(pool.pageCount(), 1u);
+    EXPECT_EQ(pool.freeCount(), 0u);
+    pool.release(slots[0]);
+    EXPECT_EQ(pool.freeCount(), 1u);
+    for (int index = 1; index < 4; ++index) pool.release(slots[index]);
+    EXPECT_EQ(pool.pageCount(), 0u);
+    EXPECT_EQ(pool.freeCount(), 0u);
+}
+
+TEST(FixedPool, ManyThreadsShareOnePool) {
+    FixedPool pool(sizeof(uint64_t) * 4, 128);
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 4; ++thread) {
+        threads.emplace_back([&pool, thread] {
+            std::vector<uint64_t*> mine;
+            for (int round = 0; round < 20000; ++round) {
+                auto* slot = static_cast<uint64_t*>(pool.allocate());
+                *slot = static_cast<uint64_t>(thread);
+                mine.push_back(slot);
+                if (round % 3 == 2) {
+                    for (uint64_t* held : mine) {
+                        EXPECT_EQ(*held, static_cast<uint64_t>(thread));
+                        pool.release(held);
+                    }
+                    mine.clear();
+                }
+            }
+            for (uint64_t* held : mine) pool.release(held);
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(pool.pageCount(), 0u);
+    EXPECT_EQ(pool.freeCount(), 0u);
+}
