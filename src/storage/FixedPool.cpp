@@ -41,7 +41,30 @@ FixedPool::~FixedPool() {
 }
 
 void* FixedPool::allocate() {
-    const std::lock_guard guard(mutex_);
+    const std::lock_guard guard(lock_);
+    return allocateLocked();
+}
+
+void FixedPool::release(void* slot) {
+    const std::lock_guard guard(lock_);
+    releaseLocked(slot);
+}
+
+size_t FixedPool::allocateMany(void** slots, size_t count) {
+    const std::lock_guard guard(lock_);
+    for (size_t taken = 0; taken < count; ++taken) {
+        slots[taken] = allocateLocked();
+        if (!slots[taken]) return taken;
+    }
+    return count;
+}
+
+void FixedPool::releaseMany(void* const* slots, size_t count) {
+    const std::lock_guard guard(lock_);
+    for (size_t index = 0; index < count; ++index) releaseLocked(slots[index]);
+}
+
+void* FixedPool::allocateLocked() {
     if (freeCount_ == 0) {
         Page* page = newPage();
         if (!page) return nullptr;
@@ -49,9 +72,7 @@ void* FixedPool::allocate() {
         freeCount_ += slotsPerPage_;
     }
     Page* page = ring_.previous;
-    std::byte* slot = page->freeHead;
-    ASAN_UNPOISON_MEMORY_REGION(slot, slotSize_);
-    page->freeHead = nextFree(slot);
+    std::byte* slot = takeSlot(page);
     --page->freeSlots;
     --freeCount_;
     if (page->freeSlots == 0) {
@@ -61,9 +82,8 @@ void* FixedPool::allocate() {
     return slot;
 }
 
-void FixedPool::release(void* slotPointer) {
+void FixedPool::releaseLocked(void* slotPointer) {
     auto* slot = static_cast<std::byte*>(slotPointer);
-    const std::lock_guard guard(mutex_);
     Page* page = pageOf(slot);
     setNextFree(slot, page->freeHead);
     ASAN_POISON_MEMORY_REGION(slot, slotSize_);
@@ -82,29 +102,39 @@ void FixedPool::release(void* slotPointer) {
 }
 
 size_t FixedPool::freeCount() const {
-    const std::lock_guard guard(mutex_);
+    const std::lock_guard guard(lock_);
     return freeCount_;
 }
 
 size_t FixedPool::pageCount() const {
-    const std::lock_guard guard(mutex_);
+    const std::lock_guard guard(lock_);
     return pageCount_;
 }
 
+// A new page's slots are carved on demand from the last index down, which hands them
+// out in the order a free list filled in index order would, without touching them all.
 FixedPool::Page* FixedPool::newPage() {
     void* memory = ::operator new(pageBytes_, std::align_val_t(alignment_), std::nothrow);
     if (!memory) return nullptr;
-    Page* page = new (memory) Page{nullptr, nullptr, nullptr, static_cast<uint8_t>(slotsPerPage_)};
-    // Pushed in index order, so the last slot is handed out first.
-    for (size_t index = 0; index < slotsPerPage_; ++index) {
-        std::byte* slot = slotAt(page, index);
-        slot[-1] = static_cast<std::byte>(index);
-        setNextFree(slot, page->freeHead);
-        page->freeHead = slot;
-        ASAN_POISON_MEMORY_REGION(slot, slotSize_);
-    }
+    const auto slots = static_cast<uint8_t>(slotsPerPage_);
+    Page* page = new (memory) Page{nullptr, nullptr, nullptr, slots, slots};
+    ASAN_POISON_MEMORY_REGION(slotAt(page, 0), stride_ * slotsPerPage_);
     ++pageCount_;
     return page;
+}
+
+std::byte* FixedPool::takeSlot(Page* page) {
+    if (page->freeHead) {
+        std::byte* slot = page->freeHead;
+        ASAN_UNPOISON_MEMORY_REGION(slot, slotSize_);
+        page->freeHead = nextFree(slot);
+        return slot;
+    }
+    const size_t index = --page->uncarved;
+    std::byte* slot = slotAt(page, index);
+    ASAN_UNPOISON_MEMORY_REGION(slot - 1, slotSize_ + 1);
+    slot[-1] = static_cast<std::byte>(index);
+    return slot;
 }
 
 void FixedPool::deletePage(Page* page) {

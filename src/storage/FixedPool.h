@@ -5,7 +5,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <mutex>
+
+#include "storage/SpinLock.h"
 
 class FixedPool {
 public:
@@ -19,6 +20,10 @@ public:
     void* allocate();
     // Takes back a slot of this pool. Never fails.
     void release(void* slot);
+    // The same for many slots under one taking of the lock; allocateMany returns how many
+    // it got (fewer only when no new page can be had).
+    size_t allocateMany(void** slots, size_t count);
+    void releaseMany(void* const* slots, size_t count);
 
     size_t freeCount() const;  // free slots over all pages
     size_t pageCount() const;
@@ -30,9 +35,13 @@ private:
         Page* previous;
         std::byte* freeHead;  // a free slot's first bytes hold the next free slot of its page
         uint8_t freeSlots;
+        uint8_t uncarved;     // slots below this index were never handed out yet
     };
 
+    void* allocateLocked();
+    void releaseLocked(void* slot);
     Page* newPage();
+    std::byte* takeSlot(Page* page);
     void deletePage(Page* page);
     Page* pageOf(std::byte* slot) const;
     std::byte* slotAt(Page* page, size_t index) const;
@@ -47,9 +56,9 @@ private:
     const size_t firstSlotOffset_;
     const size_t pageBytes_;
 
-    mutable std::mutex mutex_;
+    mutable SpinLock lock_;
     // Sentinel of the page ring: full pages gather at the front, the last page has a free slot.
-    Page ring_{&ring_, &ring_, nullptr, 0};
+    Page ring_{&ring_, &ring_, nullptr, 0, 0};
     size_t freeCount_ = 0;
     size_t pageCount_ = 0;
 };

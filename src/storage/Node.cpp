@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <new>
 
-#include "storage/FixedPool.h"
+#include "storage/CachedPool.h"
 #include "storage/NodePool.h"
 
 namespace {

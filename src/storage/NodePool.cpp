@@ -1,9 +1,5 @@
 #include "storage/NodePool.h"
 
-#include "storage/FixedPool.h"
 #include "storage/Node.h"
 
-FixedPool& nodePool() {
-    static FixedPool pool(sizeof(Node), 128, alignof(Node));
-    return pool;
-}
+CachedPool theNodePool(sizeof(Node), 128, alignof(Node));

@@ -1,6 +1,9 @@
 #pragma once
-// The process-wide pool every Node comes from: created on first use, freed at exit.
+// The process-wide pool every Node comes from. It is built during static initialisation
+// and freed at exit, so no Node may be created by another static initialiser.
 
-class FixedPool;
+#include "storage/CachedPool.h"
 
-FixedPool& nodePool();
+extern CachedPool theNodePool;
+
+inline CachedPool& nodePool() { return theNodePool; }
