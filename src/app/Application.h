@@ -1,6 +1,7 @@
 #pragma once
-// The state of the running instance. Everything it holds is touched under its lock,
-// whether from the main loop, a web request or the background scan.
+// The state of the running instance and the handler of its web requests. Everything it
+// holds is touched under its lock, whether from the main loop, a web request or the
+// background scan.
 
 #include <cstdint>
 #include <mutex>
@@ -8,15 +9,23 @@
 
 #include "app/StartResult.h"
 #include "app/StatusBoard.h"
+#include "server/CommandServices.h"
+#include "server/RequestHandler.h"
 
-class Application {
+class FileStore;
+
+class Application : public RequestHandler {
 public:
-    Application() = default;
+    // The store must outlive the application.
+    explicit Application(FileStore& store);
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
     // Runs before any other thread exists, so without the lock.
     StartResult start(const std::string& programFolder, const std::string& settingsFolder);
+
+    // A web request, on the server thread: checks the peer, then runs the command under the lock.
+    bool handle(HttpConnection& connection) override;
 
     // Recursive on one thread.
     void lock() { lock_.lock(); }
@@ -30,6 +39,7 @@ public:
 
 private:
     std::recursive_mutex lock_;
+    CommandServices services_;
 };
 
 // Set by the run function for the life of the running instance.

@@ -11,12 +11,21 @@
 #include "app/ProcessFlags.h"
 #include "app/ServerSettings.h"
 #include "platform/LocalChannel.h"
+#include "server/ServerThread.h"
 #include "storage/FileStore.h"
 
 namespace {
 
-void waitForWorkers() {
-    while (serverRunning || scanRunning) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+void waitForScan() {
+    while (scanRunning) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+ServerConfig serverConfig(const ServerSettings& settings, const std::string& programFolder) {
+    ServerConfig config;
+    config.port = settings.port;
+    config.access = settings.access;
+    config.webFolder = programFolder + "web";
+    return config;
 }
 
 }  // namespace
@@ -32,14 +41,17 @@ StartResult runApplication(const std::string& programFolder, const std::string& 
     theServerSettings = settings.get();
     writeBrowserShortcut(programFolder + "WebUI.url", settings->port);
 
-    auto application = std::make_unique<Application>();
+    auto application = std::make_unique<Application>(*store);
     theApplication = application.get();
     StartResult result = application->start(programFolder, settingsFolder);
     if (result.ok) {
         // Second instances hand their paths over here.
         const LocalChannel mailbox;
+        std::thread server(runServerThread, serverConfig(*settings, programFolder),
+                           std::ref(*application), std::ref(serverRunning), std::cref(quitRequested));
         MainLoop(*application, *store).run();
-        waitForWorkers();
+        server.join();
+        waitForScan();
     }
 
     theApplication = nullptr;

@@ -84,8 +84,13 @@ bool TCPSocket::bind() {
     return ::bind(handle_.get(), generic, sizeof address) == 0 || failed();
 }
 
-bool TCPSocket::listen() {
-    return ::listen(handle_.get(), 5) == 0 || failed();
+bool TCPSocket::listen(int backlog) {
+    return ::listen(handle_.get(), backlog) == 0 || failed();
+}
+
+bool TCPSocket::setNonBlocking() {
+    const int flags = fcntl(handle_.get(), F_GETFL);
+    return (flags >= 0 && fcntl(handle_.get(), F_SETFL, flags | O_NONBLOCK) == 0) || failed();
 }
 
 std::optional<TCPSocket> TCPSocket::accept(Str& peerText) {
@@ -147,6 +152,18 @@ bool TCPSocket::send(std::string_view bytes) {
         bytes.remove_prefix(static_cast<size_t>(sent));
     }
     return true;
+}
+
+std::optional<size_t> TCPSocket::sendAvailable(std::string_view bytes) {
+    while (true) {
+        const ssize_t sent = ::send(handle_.get(), bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (sent >= 0) return static_cast<size_t>(sent);
+        if (errno == EAGAIN || errno == EWOULDBLOCK) return 0;
+        if (errno != EINTR) {
+            failed();
+            return std::nullopt;
+        }
+    }
 }
 
 long TCPSocket::receive(ByteBuffer& buffer) {

@@ -39,7 +39,9 @@ public:
 
     // Binds to all IPv4 interfaces at the port.
     bool bind();
-    bool listen();  // backlog 5
+    bool listen(int backlog = 5);
+    // Makes accept() and receive() return at once instead of waiting.
+    bool setNonBlocking();
     // Waits for a connection; appends the peer's dotted quad to `peerText`.
     std::optional<TCPSocket> accept(Str& peerText);
 
@@ -49,6 +51,9 @@ public:
 
     // Sends every byte (retrying short writes); false on failure.
     bool send(std::string_view bytes);
+    // Hands the socket what it takes now without waiting: the count taken (0 when it is
+    // full), or nothing on failure.
+    std::optional<size_t> sendAvailable(std::string_view bytes);
     // Appends at most kReceiveLimit bytes. Returns their count, 0 when the peer has closed,
     // -1 on failure or time-out.
     long receive(ByteBuffer& buffer);

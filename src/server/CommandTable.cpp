@@ -1,0 +1,26 @@
+#include "server/CommandTable.h"
+
+#include <array>
+
+#include "server/Commands.h"
+
+namespace {
+
+// In matching order.
+constexpr std::array kCommands{
+    Command{"/blank", commandBlank},
+    Command{"/move_dir", commandMoveDir},
+    Command{"/getinfo_fs", commandGetInfoFs},
+    Command{"/test", commandTest},
+    Command{"/flush", commandFlush},
+    Command{"/quit", commandQuit},
+};
+
+}  // namespace
+
+const Command* findCommand(std::string_view path) {
+    for (const Command& command : kCommands) {
+        if (command.path == path) return &command;
+    }
+    return nullptr;
+}

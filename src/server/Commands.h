@@ -1,0 +1,31 @@
+#pragma once
+// The command bodies, one function per command path ("/move_dir" is commandMoveDir). Each
+// answers the request exactly once. They run on the server thread under the application
+// lock.
+
+#include <string_view>
+
+class HttpConnection;
+struct CommandServices;
+struct Request;
+
+struct CommandCall {
+    HttpConnection& connection;
+    const Request& request;
+    CommandServices& services;
+};
+
+// The answer of commands that have nothing to report: the two bytes "ok".
+void answerOk(HttpConnection& connection);
+
+// ControlCommands.cpp
+void commandBlank(CommandCall& call);
+void commandTest(CommandCall& call);
+void commandQuit(CommandCall& call);
+
+// StoreCommands.cpp
+void commandMoveDir(CommandCall& call);
+void commandFlush(CommandCall& call);
+
+// InfoPages.cpp
+void commandGetInfoFs(CommandCall& call);

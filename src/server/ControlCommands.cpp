@@ -1,0 +1,18 @@
+#include "server/CommandServices.h"
+#include "server/Commands.h"
+#include "server/HttpConnection.h"
+
+void answerOk(HttpConnection& connection) {
+    connection.appendBody("ok");
+    connection.sendHtml();
+}
+
+void commandBlank(CommandCall& call) { call.connection.sendHtml(); }
+
+void commandTest(CommandCall& call) { answerOk(call.connection); }
+
+// The main loop and the server thread end after this request.
+void commandQuit(CommandCall& call) {
+    call.services.quitRequested = true;
+    answerOk(call.connection);
+}

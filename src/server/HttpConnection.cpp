@@ -1,0 +1,85 @@
+#include "server/HttpConnection.h"
+
+#include "platform/Clock.h"
+#include "platform/DiskFile.h"
+#include "server/HttpServer.h"
+#include "server/MimeTypes.h"
+#include "server/ResponseFraming.h"
+#include "text/ByteBuffer.h"
+
+namespace {
+
+constexpr size_t kBodyCapacity = 32768;
+// Files are sent from memory; a larger one is answered as missing.
+constexpr uint64_t kMaxFileBytes = 256ull << 20;
+
+}  // namespace
+
+HttpConnection::HttpConnection(HttpServer& server, TCPSocket socket, Str peer, uint32_t acceptedAt)
+    : server_(server), socket_(std::move(socket)), peer_(std::move(peer)), lastActivity_(acceptedAt) {}
+
+void HttpConnection::sendHtml() { sendResponse(body_, "text/html", false); }
+
+void HttpConnection::sendResponse(std::string_view body, std::string_view contentType, bool cacheable) {
+    if (answered_) return;
+    std::string answer = okHeader(server_.now(), contentType, body.size(), cacheable);
+    server_.counters().countAnswer(static_cast<uint32_t>(answer.size() + body.size()));
+    answer += body;
+    deliver(std::move(answer));
+}
+
+void HttpConnection::sendNotFound() {
+    if (answered_) return;
+    server_.counters().countAnswer(0);
+    deliver(std::string(kNotFoundAnswer));
+}
+
+void HttpConnection::sendForbidden() {
+    if (answered_) return;
+    server_.counters().countAnswer(0);
+    deliver(std::string(kForbiddenAnswer));
+}
+
+void HttpConnection::sendFile(std::string_view localPath) {
+    const auto bytes = readDiskFile(localPath, kMaxFileBytes);
+    if (!bytes) return sendNotFound();
+    const std::string_view view(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    sendResponse(view, mimeTypeFor(localPath), true);
+}
+
+void HttpConnection::serveStatic(std::string_view requestPath) {
+    // Without the leading "/" the path would name a sibling of the web folder.
+    if (!requestPath.starts_with('/') || requestPath.find("..") != std::string_view::npos) {
+        return sendNotFound();
+    }
+    sendFile(server_.webFolder() + std::string(requestPath));
+}
+
+bool HttpConnection::readRequest() {
+    ByteBuffer received;
+    if (socket_.receive(received) <= 0) return false;
+    const std::string_view bytes = received.view();
+    request_.assign(bytes.substr(0, bytes.find('\0')));
+    body_.reserve(kBodyCapacity);
+    return true;
+}
+
+void HttpConnection::finish(uint32_t now) {
+    if (!sending()) finishedAt_ = now;
+}
+
+void HttpConnection::deliver(std::string answer) {
+    answered_ = true;
+    outbox_.assign(std::move(answer));
+    continueSending(millisecondClock());
+}
+
+void HttpConnection::continueSending(uint32_t now) {
+    const size_t before = outbox_.remaining();
+    const Outbox::Result result = outbox_.writeTo(socket_);
+    if (outbox_.remaining() != before) lastActivity_ = now;
+    if (result == Outbox::Result::Done) {
+        socket_.shutdownSending();
+        finishedAt_ = now;
+    }
+}

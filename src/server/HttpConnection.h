@@ -1,0 +1,67 @@
+#pragma once
+// One accepted connection: the request that arrived on it and the one answer it gets. Lives
+// on the server thread. The request handler reads the request, fills the body if it likes and
+// calls exactly one send operation; sends after the first are ignored.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "net/TCPSocket.h"
+#include "server/Outbox.h"
+#include "text/Str.h"
+
+class HttpServer;
+
+class HttpConnection {
+public:
+    HttpConnection(HttpServer& server, TCPSocket socket, Str peer, uint32_t acceptedAt);
+
+    HttpServer& server() const { return server_; }
+    // The peer's IPv4 address as a dotted quad.
+    const Str& peer() const { return peer_; }
+    // The request as one receive brought it (at most 8096 bytes), up to its first NUL byte.
+    const Str& request() const { return request_; }
+
+    std::string_view body() const { return body_; }
+    void appendBody(std::string_view text) { body_ += text; }
+
+    // The body as a "text/html" answer that must not be cached.
+    void sendHtml();
+    void sendResponse(std::string_view body, std::string_view contentType, bool cacheable);
+    void sendNotFound();
+    void sendForbidden();
+    // The whole file as a cacheable answer typed by mimeTypeFor; 404 when it cannot be read.
+    void sendFile(std::string_view localPath);
+    // A request path under the web folder; 404 for a path with ".." or without a leading "/".
+    void serveStatic(std::string_view requestPath);
+
+    // The millisecond clock when the request was handled and its answer handed to the socket.
+    uint32_t finishedAt() const { return finishedAt_; }
+
+private:
+    friend class HttpServer;
+
+    int handle() const { return socket_.handle(); }
+    // One receive; false when the peer closed or failed before sending anything.
+    bool readRequest();
+    // Called after the handler returned.
+    void finish(uint32_t now);
+    bool sending() const { return outbox_.remaining() > 0; }
+    // Passes on more of the answer; once it is all out, ends the sending side so the peer
+    // sees the end of the answer at once.
+    void continueSending(uint32_t now);
+    uint32_t lastActivity() const { return lastActivity_; }
+
+    void deliver(std::string answer);
+
+    HttpServer& server_;
+    TCPSocket socket_;
+    Str peer_;
+    Str request_;
+    std::string body_;
+    Outbox outbox_;
+    bool answered_ = false;
+    uint32_t lastActivity_;
+    uint32_t finishedAt_ = 0;
+};

@@ -1,0 +1,67 @@
+#pragma once
+// The web server. It listens on the configured port and hands each request that arrives to
+// the request handler, strictly one at a time, on the thread that calls serve(). Connections
+// that stay silent or take their answer slowly wait aside and hold up nobody.
+
+#include <atomic>
+#include <cstdint>
+#include <ctime>
+#include <list>
+#include <string>
+#include <string_view>
+
+#include "net/TCPSocket.h"
+#include "server/HttpConnection.h"
+#include "server/ServerConfig.h"
+#include "server/ServerCounters.h"
+
+class RequestHandler;
+
+class HttpServer {
+public:
+    // The handler must outlive the server. Destroying the server closes every connection.
+    HttpServer(ServerConfig config, RequestHandler& handler);
+    HttpServer(const HttpServer&) = delete;
+    HttpServer& operator=(const HttpServer&) = delete;
+
+    // Raises the open-file limit, binds and listens, then logs "Server started. ...". False,
+    // with the socket error on standard output, when the port cannot be bound.
+    bool start();
+    // Serves until `quit` is set; the flag is tested between requests and at least every
+    // 100 ms. Closes every connection before it returns.
+    void serve(const std::atomic<bool>& quit);
+
+    // The listening port: the configured one, or the one the system chose for port 0.
+    int port() const;
+    const std::string& webFolder() const { return config_.webFolder; }
+    // The access rule with the configured list.
+    bool isAllowed(std::string_view peer) const;
+    // The time for the Date line.
+    std::time_t now() const { return config_.now(); }
+    ServerCounters& counters() { return counters_; }
+    const ServerCounters& counters() const { return counters_; }
+
+private:
+    using Connections = std::list<HttpConnection>;
+
+    struct Watch;  // the sockets of one poll
+
+    void waitForActivity(Watch& watch);
+    void acceptArrivals(uint32_t now);
+    void handleArrived(const Watch& watch, const std::atomic<bool>& quit);
+    void handle(Connections::iterator connection);
+    void continueAnswers(const Watch& watch, uint32_t now);
+    void dropSilent(uint32_t now);
+    void reap(uint32_t now);
+    bool accepting(uint32_t now) const;
+
+    ServerConfig config_;
+    RequestHandler& handler_;
+    TCPSocket listener_;
+    Connections waiting_;   // accepted, request not arrived yet; oldest first
+    Connections sending_;   // handled, answer partly out
+    Connections finished_;  // answered (or given up), to be closed; oldest first
+    ServerCounters counters_;
+    bool acceptPaused_ = false;
+    uint32_t acceptPausedAt_ = 0;
+};

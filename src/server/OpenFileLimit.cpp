@@ -1,0 +1,10 @@
+#include "server/OpenFileLimit.h"
+
+#include <sys/resource.h>
+
+void raiseOpenFileLimit() {
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= limit.rlim_max) return;
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+}

@@ -1,0 +1,3 @@
+#include "server/RequestHandler.h"
+
+bool RequestHandler::handle(HttpConnection&) { return true; }

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/PlayerInstance.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr std::string_view kForbidden = "HTTP/1.0 403 Forbidden\r\nContent-Length: 15\r\n\r\n403 Forbidden\r\n";
+constexpr std::string_view kNotFound = "HTTP/1.0 404 Not Found\r\nContent-Length: 15\r\n\r\n404 Not Found\r\n";
+
+class WebCommandTest : public testing::Test {
+protected:
+    void SetUp() override {
+        running_ = player_.start({"portable"});
+        ASSERT_TRUE(player_.waitUntilRunning());
+        ASSERT_TRUE(running_->waitForOutput("Server started.", 10s));
+    }
+    void TearDown() override {
+        running_->signal(SIGTERM);
+        EXPECT_EQ(running_->waitForExit(10s), 0);
+    }
+
+    PlayerInstance player_;
+    std::unique_ptr<ChildProcess> running_;
+};
+
+}  // namespace
+
+TEST_F(WebCommandTest, CommandsAnswerAndEveryRequestIsLogged) {
+    const std::string test = player_.get("/test");
+    EXPECT_EQ(test.substr(0, 17), "HTTP/1.0 200 OK\r\n");
+    EXPECT_NE(test.find("Cache-Control: no-cache, must-revalidate\r\n"), std::string::npos);
+    EXPECT_EQ(PlayerInstance::bodyOf(test), "ok");
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/blank")), "");
+    EXPECT_NE(player_.get("/blank").find("Content-Length: 0\r\n"), std::string::npos);
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/")), "<html>index</html>");
+    EXPECT_EQ(player_.get("/TEST"), kNotFound);
+    EXPECT_EQ(player_.get("/test?x"), kNotFound);
+    EXPECT_EQ(player_.get("/../program/serversettings.ini"), kNotFound);
+
+    EXPECT_TRUE(running_->waitForOutput("from [127.0.0.1] GET /test\n", 5s));
+    EXPECT_TRUE(running_->waitForOutput("GET /index.html\n", 5s));
+    player_.get("/test&hello%20there");
+    EXPECT_TRUE(running_->waitForOutput("Params: hello there\n", 5s));
+}
+
+TEST_F(WebCommandTest, StoreCommandsMoveAndExportTheStoredLists) {
+    const std::string stats = PlayerInstance::bodyOf(player_.get("/getinfo_fs"));
+    EXPECT_EQ(stats.rfind("Num clusters: 64<br>Num files in clusters: 0<br>", 0), 0u) << stats;
+
+    const std::string music = player_.root() + "music";
+    const std::string target = player_.root() + "moved";
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/move_dir&source=" + music + "&dest=" + target)), "ok");
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/flush")), "ok");
+}
+
+TEST_F(WebCommandTest, PagesOfOtherSitesCannotRunCommands) {
+    const std::string crossSite = "Host: 127.0.0.1\r\nSec-Fetch-Site: cross-site\r\n\r\n";
+    EXPECT_EQ(player_.send("GET /quit HTTP/1.1\r\n" + crossSite), kForbidden);
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.send("GET / HTTP/1.1\r\n" + crossSite)), "<html>index</html>");
+    EXPECT_EQ(PlayerInstance::bodyOf(player_.send("GET /test HTTP/1.1\r\nSec-Fetch-Site: same-origin\r\n\r\n")), "ok");
+
+    // A long address pushes the headers past what one request read takes in.
+    const std::string longPath = "/quit&" + std::string(9000, 'x');
+    EXPECT_EQ(player_.send("GET " + longPath + " HTTP/1.1\r\n" + crossSite), kForbidden);
+    std::this_thread::sleep_for(200ms);
+    EXPECT_FALSE(running_->waitForExit(0ms).has_value());
+}
+
+TEST_F(WebCommandTest, SecondStartsSendWordsToTheRunningPlayer) {
+    auto next = player_.start({"next"});
+    EXPECT_EQ(next->waitForExit(10s), 0);
+    EXPECT_TRUE(running_->waitForOutput("GET /next\n", 5s));
+
+    auto quit = player_.start({"quit"});
+    EXPECT_EQ(quit->waitForExit(15s), 0);
+    EXPECT_TRUE(running_->waitForExit(1s).has_value());
+    EXPECT_EQ(running_->waitForExit(0ms), 0);
+}

@@ -1,0 +1,79 @@
+#pragma once
+// A player of its own for process tests: a program folder with a copy of the executable,
+// the web folder and seed files, private data and runtime folders so the instance under
+// test meets no other, and a free loopback port.
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "net/TCPSocket.h"
+#include "support/ChildProcess.h"
+#include "support/TempFolder.h"
+
+class PlayerInstance {
+public:
+    PlayerInstance() : port_(freePort()) {
+        namespace fs = std::filesystem;
+        fs::create_directories(program() + "database");
+        fs::create_directories(root_.path() + "run");
+        fs::copy_file(VELMORANT_EXE, program() + "velmorant");
+        TempFolder::write(program() + "database/7.dat", "seed cluster");
+        TempFolder::write(program() + "filters.vmr", "SEARCH Rate 5\n QUERY $rate == 5\n");
+        TempFolder::write(program() + "web/index.html", "<html>index</html>");
+        TempFolder::write(program() + "serversettings.ini", "PORT=" + std::to_string(port_) + "\n");
+    }
+
+    const std::string& root() const { return root_.path(); }
+    std::string program() const { return root_.path() + "program/"; }
+    std::string userSettings() const { return root_.path() + "data/Velmorant/"; }
+    std::string socketPath() const { return root_.path() + "run/VelmorantPlayer.sock"; }
+    int port() const { return port_; }
+
+    std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments) {
+        const std::string name = root_.path() + "run" + std::to_string(++runs_);
+        return std::make_unique<ChildProcess>(
+            program() + "velmorant", arguments,
+            std::vector<std::string>{"HOME=" + root_.path(), "XDG_DATA_HOME=" + root_.path() + "data",
+                                     "XDG_RUNTIME_DIR=" + root_.path() + "run", "VELMORANT_AUDIO=null"},
+            name);
+    }
+
+    // The running instance listens for second instances once its main loop is up.
+    bool waitUntilRunning() const {
+        using namespace std::chrono_literals;
+        for (int i = 0; i < 1000 && !std::filesystem::exists(socketPath()); ++i) std::this_thread::sleep_for(10ms);
+        return std::filesystem::exists(socketPath());
+    }
+
+    // Sends the request bytes as they are and returns everything the player answers.
+    std::string send(const std::string& requestBytes) const {
+        TCPSocket socket(port_);
+        if (!socket.connect("127.0.0.1")) return {};
+        socket.setReceiveTimeout(10000);
+        socket.send(requestBytes);
+        ByteBuffer answer;
+        while (socket.receive(answer) > 0) {
+        }
+        return std::string(answer.view());
+    }
+    std::string get(const std::string& path) const { return send("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n"); }
+    static std::string bodyOf(const std::string& answer) {
+        const size_t end = answer.find("\r\n\r\n");
+        return end == std::string::npos ? std::string() : answer.substr(end + 4);
+    }
+
+private:
+    static int freePort() {
+        TCPSocket probe(0);
+        probe.bind();
+        return probe.localPort();
+    }
+
+    TempFolder root_;
+    int port_;
+    int runs_ = 0;
+};
