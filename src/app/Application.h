@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/StartResult.h"
-#include "app/StatusBoard.h"
+#include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/RequestHandler.h"
 

@@ -1,4 +1,4 @@
-#include "app/StatusBoard.h"
+#include "library/StatusBoard.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,0 +1,22 @@
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "library/StatusBoard.h"
+
+TEST(StatusBoard, MessagesShowForOneToTwoSecondsAndReachTheLog) {
+    StatusBoard board;
+    testing::internal::CaptureStdout();
+    board.postInfo("Found 3 items\n");
+    board.postError("Connection error!\n");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Found 3 items\nConnection error!\n");
+
+    const int64_t posted = board.info()->postedAt;
+    board.expire(posted + 1);
+    ASSERT_TRUE(board.info().has_value());
+    EXPECT_EQ(board.info()->text, "Found 3 items\n");
+    board.expire(board.error()->postedAt + 2);
+    EXPECT_FALSE(board.error().has_value());
+    board.expire(posted + 2);
+    EXPECT_FALSE(board.info().has_value());
+}
