@@ -23,7 +23,9 @@ void logRequest(const HttpConnection& connection, const Request& request) {
 }
 
 std::string_view headerValue(std::string_view requestText, std::string_view name) {
-    const size_t line = findNoCase(requestText, "\n" + std::string(name) + ":");
+    std::string key = "\n";
+    key.append(name).append(":");
+    const size_t line = findNoCase(requestText, key);
     if (line == std::string_view::npos) return {};
     std::string_view value = requestText.substr(line + name.size() + 2);
     value = value.substr(0, lineEnd(value));
