@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "server/Request.h"
+#include "text/Decimal.h"
 #include "server/RequestDispatch.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -15,6 +16,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     rowId(request.argument);
     isCrossSiteRequest(text);
-    parseNumber(request.argument);
+    decimalValue(request.argument);
     return 0;
 }

@@ -1,8 +1,6 @@
 #include "server/Request.h"
 
-#include <algorithm>
-#include <climits>
-
+#include "text/Decimal.h"
 #include "text/TextSearch.h"
 
 namespace {
@@ -49,19 +47,5 @@ std::string getParam(std::string_view name, std::string_view source, int occurre
 }
 
 int rowId(std::string_view argument) {
-    return argument.empty() ? 0 : parseNumber(argument.substr(1));
-}
-
-int parseNumber(std::string_view text) {
-    size_t i = 0;
-    while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-    const bool negative = i < text.size() && text[i] == '-';
-    if (i < text.size() && (text[i] == '-' || text[i] == '+')) ++i;
-    long long value = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        // atoi's overflow is undefined; saturating keeps huge ids harmless.
-        value = std::min<long long>(value * 10 + (text[i] - '0'), static_cast<long long>(INT_MAX) + 1);
-    }
-    if (negative) value = -value;
-    return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
+    return argument.empty() ? 0 : decimalValue(argument.substr(1));
 }

@@ -22,5 +22,3 @@ std::string getParam(std::string_view name, std::string_view source, int occurre
 
 // A row id argument such as "s42": the number after the element letter; 0 when empty.
 int rowId(std::string_view argument);
-// The C library's decimal conversion: leading blanks, a sign, digits; no digits give 0.
-int parseNumber(std::string_view text);

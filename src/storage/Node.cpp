@@ -129,6 +129,17 @@ Node* Node::unlinkChild(Node* child) {
     return nullptr;
 }
 
+void Node::linkChild(Node* child, bool first) {
+    child->parent_ = this;
+    if (!first) {
+        linkAtEnd(child);
+        return;
+    }
+    child->next_ = firstChild_;
+    firstChild_ = child;
+    if (!lastChild_) lastChild_ = child;
+}
+
 int Node::removeListChildren() {
     int removed = 0;
     Node* previous = nullptr;

@@ -52,6 +52,9 @@ public:
     Node* findChildWithValue(std::string_view name, std::optional<std::string_view> value, bool create);
     // Unlinks without destroying; null when `child` is not a child of this node.
     Node* unlinkChild(Node* child);
+    // Links an unlinked node (from unlinkChild or create) as the first or last child and
+    // makes this node its parent; moving and reordering entries needs no copy.
+    void linkChild(Node* child, bool first = false);
     // Destroys every child named LIST and says how many.
     int removeListChildren();
     // Appends deep copies of the source's children.

@@ -28,7 +28,11 @@ bool StoreHandle::close() {
     if (!open_) return true;
     open_ = false;
     // A position past the written bytes (a seek without a write) reads back as zeros.
-    if (writing()) file_->data.resize(file_->position);
+    if (writing()) {
+        file_->data.resize(file_->position);
+        // The spare room of the writes is not kept: a store holds many small files for long.
+        file_->data.shrink_to_fit();
+    }
     if (store_) {
         store_->fileClosed(*file_, writing());
         return true;

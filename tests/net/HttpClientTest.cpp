@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "TestHttpServer.h"
+#include "support/TestHttpServer.h"
 #include "net/HttpClient.h"
 
 namespace {

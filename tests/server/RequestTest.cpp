@@ -41,9 +41,6 @@ TEST(Request, NamedParametersAndNumbers) {
     EXPECT_EQ(rowId("s42"), 42);
     EXPECT_EQ(rowId("42"), 2);
     EXPECT_EQ(rowId(""), 0);
-    EXPECT_EQ(parseNumber("  -12abc"), -12);
-    EXPECT_EQ(parseNumber("x1"), 0);
-    EXPECT_EQ(parseNumber("99999999999999999999"), 2147483647);
 }
 
 TEST(Request, CommandsFromOtherSitesOrCutRequestsAreRefused) {

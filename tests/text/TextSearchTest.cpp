@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "text/Decimal.h"
 #include "text/Format.h"
 #include "text/TextSearch.h"
 
@@ -47,6 +48,10 @@ TEST(TextSearch, NumbersAndFormatting) {
     EXPECT_EQ(hexToInt(""), 0);
     EXPECT_EQ(minSecToSeconds("3:05"), 185);
     EXPECT_EQ(minSecToSeconds("185"), 0);
+    EXPECT_EQ(decimalValue("  -12abc"), -12);
+    EXPECT_EQ(decimalValue("x1"), 0);
+    EXPECT_EQ(decimalValue("99999999999999999999"), 2147483647);
+    EXPECT_EQ(decimalValue("-99999999999999999999"), -2147483647 - 1);
 
     EXPECT_EQ(formatDuration(59), "0 min 59 sec");
     EXPECT_EQ(formatDuration(3600), "1 hours 0 min");

@@ -1,0 +1,27 @@
+#pragma once
+// Node names of library entries, their keys and the scan tree.
+
+#include <string_view>
+
+namespace entry {
+
+inline constexpr std::string_view kAudio = "AUDIO";
+inline constexpr std::string_view kImage = "IMAGE";
+inline constexpr std::string_view kRadio = "RADIO";
+inline constexpr std::string_view kList = "LIST";
+
+inline constexpr std::string_view kAdded = "ADDED";
+inline constexpr std::string_view kPlaylist = "PLAYLIST";
+inline constexpr std::string_view kChannels = "CHANNELS";
+
+}  // namespace entry
+
+namespace scan {
+
+inline constexpr std::string_view kPath = "PATH";
+inline constexpr std::string_view kName = "NAME";
+inline constexpr std::string_view kFile = "FILE";
+// Marks a directory whose listing failed: its folder is left as it is.
+inline constexpr std::string_view kUnlisted = "UNLISTED";
+
+}  // namespace scan

@@ -1,0 +1,97 @@
+#include "library/Repository.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "text/Decimal.h"
+#include "library/EntryNames.h"
+#include "library/LibraryItem.h"
+#include "library/SettingDefaults.h"
+#include "storage/NodeFile.h"
+
+namespace {
+
+constexpr std::string_view kUser = "USER";
+constexpr std::string_view kPageMaxMatches = "PAGE_MAX_MATCHES";
+constexpr std::string_view kRepositoryPaths = "REPOSITORY_PATHS";
+
+}  // namespace
+
+Repository::Repository() = default;
+
+Repository::~Repository() = default;
+
+void Repository::open(std::string_view filePath, std::string_view radioListPath) {
+    std::printf("Opening repository...\n");
+    filePath_.assign(filePath);
+    loadNodeFile(settings_, filePath, true);
+    radioList_.load(radioListPath);
+    if (const Node* oldPaths = settings_.findChild(entry::kList)) {
+        setSetting(kRepositoryPaths, Str(oldPaths->value()));
+        settings_.removeListChildren();
+        saveSettings();
+    }
+    for (const Str& path : musicFolderPaths()) addTopLevelFolder().load(path);
+}
+
+bool Repository::saveSettings() const {
+    return saveNodeFile(settings_, filePath_.view(), true);
+}
+
+Node& Repository::userNode() {
+    if (Node* user = settings_.findChild(kUser)) return *user;
+    return *settings_.appendChild(kUser, "username");
+}
+
+Str Repository::getSetting(std::string_view name) {
+    const char* stored = userNode().childValue(name, nullptr);
+    return stored ? Str(stored) : settingDefault(name);
+}
+
+void Repository::setSetting(std::string_view name, std::string_view value) {
+    const std::string_view stored = name == kPageMaxMatches && decimalValue(value) <= 9 ? "10" : value;
+    Node& user = userNode();
+    const char* current = user.childValue(name, nullptr);
+    if (!current || current != stored) {
+        user.setChild(name, stored);
+        saveSettings();
+    }
+    if (applyEqualiserSetting(name, value, equaliserHook_)) eqRevision.raise();
+}
+
+StrList Repository::musicFolderPaths() {
+    StrList paths;
+    paths.split(getSetting(kRepositoryPaths), '\n', true);
+    return paths;
+}
+
+bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* const> viewFolders) {
+    const std::string_view path = scannedRoot.value();
+    const auto samePath = [path](const RepositoryFolder* folder) { return folder->path() == path; };
+    RepositoryFolder* folder = nullptr;
+    const auto oldestFirst = std::find_if(folders_.rbegin(), folders_.rend(),
+                                          [&samePath](const auto& root) { return samePath(root.get()); });
+    if (oldestFirst != folders_.rend()) {
+        folder = oldestFirst->get();
+    } else if (const auto inView = std::find_if(viewFolders.begin(), viewFolders.end(), samePath);
+               inView != viewFolders.end()) {
+        folder = *inView;
+    } else {
+        folder = &addTopLevelFolder();
+        folder->load(path);
+    }
+    return folder->synchronise(scannedRoot, *this);
+}
+
+void Repository::retireEntry(Node& entry) {
+    LibraryItem* item = entry.item();
+    if (!item) return;
+    std::erase(pendingTags, item);
+    if (retireHook_) retireHook_(*item);
+    items_.retire(*item);
+}
+
+RepositoryFolder& Repository::addTopLevelFolder() {
+    folders_.push_front(std::make_unique<RepositoryFolder>());
+    return *folders_.front();
+}

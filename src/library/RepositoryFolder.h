@@ -1,0 +1,64 @@
+#pragma once
+// One folder of the library: its entries as a node tree, stored as path + "/playlist.vmr"
+// in the file store, and its subfolders. It owns both. Used under the application lock.
+
+#include <list>
+#include <memory>
+#include <string_view>
+
+#include "storage/Node.h"
+#include "text/Str.h"
+
+class Repository;
+
+class RepositoryFolder {
+public:
+    // Newest first: addChild links at the front.
+    using Children = std::list<std::unique_ptr<RepositoryFolder>>;
+
+    // An empty folder; `listNode` is the LIST entry in the parent's content, if any.
+    explicit RepositoryFolder(Node* listNode = nullptr, RepositoryFolder* parent = nullptr);
+    virtual ~RepositoryFolder();
+    RepositoryFolder(const RepositoryFolder&) = delete;
+    RepositoryFolder& operator=(const RepositoryFolder&) = delete;
+
+    // Takes the path (one trailing separator dropped) and reads the stored tree with its
+    // subfolders; a subfolder without a stored tree is dropped ("Removing %s from list")
+    // and the tree saved at once. Without a stored tree: whether a playlist.vmr of that
+    // name exists on disk, which keeps such a subfolder.
+    bool load(std::string_view path);
+    // Writes the content to the store; a folder without a path is never stored. On failure
+    // logs "Error saving %s", keeps the tree and tries again at the next synchronise.
+    bool save();
+    // Entries by value, ASCII case ignored; equal values keep their order.
+    void sortEntries();
+    // Links the child at the front and becomes its parent.
+    void addChild(std::unique_ptr<RepositoryFolder> child);
+    // Unlinks the child and hands it over; null when it is not a child of this folder.
+    std::unique_ptr<RepositoryFolder> removeChild(const RepositoryFolder& child);
+
+    // Merges a scanned directory (PATH node) into the folder and its subfolders, saving
+    // what changed. Entries it removes are retired through the repository.
+    bool synchronise(const Node& scanned, Repository& repository);
+    // Moves the preferred of the first `pictures` IMAGE entries to the front: a "front"
+    // name, else "folder", else "cover"; of several, the first "front" and the last of
+    // the others in sort order. True when the order changed.
+    bool chooseCover(int pictures);
+
+    const Str& path() const { return path_; }
+    Node& content() { return content_; }
+    const Node& content() const { return content_; }
+    const Children& children() const { return children_; }
+    Node* listNode() const { return listNode_; }
+    RepositoryFolder* parent() const { return parent_; }
+    // True while a change could not be stored.
+    bool unsaved() const { return unsaved_; }
+
+private:
+    Str path_;
+    Node content_;
+    Children children_;
+    Node* listNode_;
+    RepositoryFolder* parent_;
+    bool unsaved_ = false;
+};

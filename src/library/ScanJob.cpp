@@ -1,0 +1,41 @@
+#include "library/ScanJob.h"
+
+#include "library/Repository.h"
+#include "library/Scanner.h"
+#include "platform/Memory.h"
+#include "text/StrList.h"
+
+namespace {
+
+StrList chooseRoots(const ScanJob& job, std::string_view singlePath) {
+    StrList roots;
+    if (!singlePath.empty()) {
+        roots.add(singlePath);
+        return roots;
+    }
+    const std::lock_guard guard(job.lock);
+    return job.repository.musicFolderPaths();
+}
+
+void merge(const ScanJob& job, bool fullScan) {
+    const std::lock_guard guard(job.lock);
+    const std::span<RepositoryFolder* const> viewFolders =
+        job.viewFolders ? job.viewFolders() : std::span<RepositoryFolder* const>();
+    for (const Node& root : job.scanner.tree().children()) job.repository.syncRoot(root, viewFolders);
+    if (job.rebuildView) job.rebuildView(fullScan);
+    if (fullScan) {
+        job.repository.setSetting("REPOSITORY_NUM_FILES", std::to_string(job.scanner.filesSeen()));
+    }
+}
+
+}  // namespace
+
+void runScanJob(const ScanJob& job, std::string_view singlePath) {
+    const bool fullScan = singlePath.empty();
+    for (const Str& root : chooseRoots(job, singlePath)) job.scanner.scanRoot(root);
+    if (!job.quitRequested) merge(job, fullScan);
+    job.scanner.clear();
+    // The scan tree was the job's biggest allocation; its pages go back to the system
+    // instead of staying resident until something reuses them.
+    returnFreeMemoryToSystem();
+}

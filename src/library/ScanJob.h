@@ -1,0 +1,32 @@
+#pragma once
+// The scan command's background work: walk the music folders (or one folder) without the
+// application lock, then, unless the player is quitting, merge every scanned root into
+// the repository under the lock.
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <span>
+#include <string_view>
+
+class Repository;
+class RepositoryFolder;
+class Scanner;
+
+struct ScanJob {
+    Repository& repository;
+    Scanner& scanner;
+    std::recursive_mutex& lock;  // the application lock
+    const std::atomic<bool>& quitRequested;
+    // Under the lock: the folders of the current view, where a root that is also a
+    // subfolder of another root is found. May be empty.
+    std::function<std::span<RepositoryFolder* const>()> viewFolders;
+    // Under the lock, after the merge; true asks for the first page (a full scan). May be
+    // empty.
+    std::function<void(bool resetPage)> rebuildView;
+};
+
+// The job on the calling thread: `singlePath` alone, or every music folder when it is
+// empty (a full scan, which also stores REPOSITORY_NUM_FILES). Clears the scanner at the
+// end.
+void runScanJob(const ScanJob& job, std::string_view singlePath);

@@ -1,0 +1,18 @@
+#include "library/ScanWorker.h"
+
+#include <utility>
+
+ScanWorker::~ScanWorker() {
+    if (thread_.joinable()) thread_.join();
+}
+
+bool ScanWorker::start(ScanJob job, std::string singlePath) {
+    if (running_.exchange(true)) return false;
+    // The previous job cleared the flag as its last step, so this wait is short.
+    if (thread_.joinable()) thread_.join();
+    thread_ = std::thread([this, job = std::move(job), singlePath = std::move(singlePath)] {
+        runScanJob(job, singlePath);
+        running_ = false;
+    });
+    return true;
+}

@@ -1,0 +1,76 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "LibraryFixture.h"
+#include "library/ScanJob.h"
+#include "library/ScanWorker.h"
+
+class ScanJobTest : public LibraryFixture {
+protected:
+    ScanJobTest() {
+        for (const char* name : {"One/a.mp3", "Two/b.mp3", "Two/notes.txt"}) put(name);
+        Node settings;
+        settings.appendChild("USER", "username")
+            ->appendChild("REPOSITORY_PATHS", music() + "/One\n  \n" + music() + "/Two/\n");
+        saveNodeFile(settings, folder / "repository.vmr", true);
+        testing::internal::CaptureStdout();
+        repository.open(folder / "repository.vmr", folder / "radio2.vmr");
+        testing::internal::GetCapturedStdout();
+    }
+    ScanJob job(Scanner& scanning) {
+        return ScanJob{repository, scanning, lock, quit, {}, [this](bool reset) { rebuilds.push_back(reset); }};
+    }
+    std::string firstEntry(const RepositoryFolder& folder) { return folder.content().firstChild()->value(); }
+
+    std::recursive_mutex lock;
+    std::atomic<bool> quit{false};
+    std::vector<bool> rebuilds;
+};
+
+TEST_F(ScanJobTest, AFullScanMergesEveryMusicFolderAndCountsItsFiles) {
+    testing::internal::CaptureStdout();
+    runScanJob(job(scanner), "");
+    ASSERT_EQ(repository.folders().size(), 2u);
+    EXPECT_EQ(firstEntry(*repository.folders().back()), "a.mp3");
+    EXPECT_EQ(firstEntry(*repository.folders().front()), "b.mp3");
+    EXPECT_EQ(repository.getSetting("REPOSITORY_NUM_FILES"), "3");
+    EXPECT_EQ(scanner.tree().firstChild(), nullptr);
+
+    std::filesystem::remove(folder / "repository.vmr");
+    runScanJob(job(scanner), "");
+    EXPECT_FALSE(std::filesystem::exists(folder / "repository.vmr"));
+
+    // One folder: the count stays and the page is kept.
+    put("Two/c.mp3");
+    runScanJob(job(scanner), music() + "/Two");
+    testing::internal::GetCapturedStdout();
+    EXPECT_NE(childWith(repository.folders().front()->content(), "AUDIO", "c.mp3"), nullptr);
+    EXPECT_EQ(repository.getSetting("REPOSITORY_NUM_FILES"), "3");
+    EXPECT_EQ(rebuilds, (std::vector<bool>{true, true, false}));
+
+    // Once quitting, nothing is entered and nothing merged.
+    QuitAwareScanner quitting(quit);
+    quit = true;
+    put("Two/d.mp3");
+    runScanJob(job(quitting), "");
+    EXPECT_EQ(childWith(repository.folders().front()->content(), "AUDIO", "d.mp3"), nullptr);
+    EXPECT_EQ(rebuilds.size(), 3u);
+}
+
+TEST_F(ScanJobTest, OnlyOneWorkerRunsAtATime) {
+    std::atomic<bool> running{false};
+    {
+        ScanWorker worker(running);
+        testing::internal::CaptureStdout();
+        ASSERT_TRUE(worker.start(job(scanner), ""));
+        EXPECT_FALSE(worker.start(job(scanner), ""));
+        while (running) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        EXPECT_TRUE(worker.start(job(scanner), music() + "/One"));
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_FALSE(running);
+    EXPECT_EQ(rebuilds, (std::vector<bool>{true, false}));
+}
