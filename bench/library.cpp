@@ -30,6 +30,7 @@
 #include "storage/FileStore.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
+#include "support/MakeLibrary.h"
 
 namespace fs = std::filesystem;
 
@@ -40,9 +41,7 @@ using Clock = std::chrono::steady_clock;
 std::string libraryFor(int files) {
     const std::string path = "/tmp/velmorant-bench-lib-" + std::to_string(files);
     if (fs::exists(path + "/.complete")) return path;
-    const std::string command = "/work/shared/tools/make-library --clean --quiet --images --out " + path +
-                                " --files " + std::to_string(files);
-    if (std::system(command.c_str()) != 0) return {};
+    if (!makeLibrary("--clean --images --out " + path + " --files " + std::to_string(files))) return {};
     std::ofstream(path + "/.complete");
     return path;
 }

@@ -8,16 +8,20 @@
 #include <string>
 
 #include "app/StartResult.h"
+#include "library/Repository.h"
+#include "library/ScanWorker.h"
+#include "library/Scanner.h"
 #include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/RequestHandler.h"
 
 class FileStore;
+struct ServerSettings;
 
 class Application : public RequestHandler {
 public:
-    // The store must outlive the application.
-    explicit Application(FileStore& store);
+    // The store and the settings must outlive the application.
+    Application(FileStore& store, const ServerSettings& settings);
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
@@ -36,9 +40,12 @@ public:
     std::string settingsFolder;
     StatusBoard statusBoard;
     int64_t currentTime = 0;  // seconds since 1970, taken once per main-loop pass
+    Repository repository;
 
 private:
     std::recursive_mutex lock_;
+    QuitAwareScanner scanner_;
+    ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan
     CommandServices services_;
 };
 

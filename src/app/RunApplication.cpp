@@ -41,7 +41,7 @@ StartResult runApplication(const std::string& programFolder, const std::string& 
     theServerSettings = settings.get();
     writeBrowserShortcut(programFolder + "WebUI.url", settings->port);
 
-    auto application = std::make_unique<Application>(*store);
+    auto application = std::make_unique<Application>(*store, *settings);
     theApplication = application.get();
     StartResult result = application->start(programFolder, settingsFolder);
     if (result.ok) {

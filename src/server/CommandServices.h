@@ -3,10 +3,23 @@
 // dispatcher references; commands run under the application lock.
 
 #include <atomic>
+#include <mutex>
+#include <string>
 
 class FileStore;
+class Repository;
+class Scanner;
+class ScanWorker;
+class StatusBoard;
 
 struct CommandServices {
     FileStore& store;
     std::atomic<bool>& quitRequested;
+    std::recursive_mutex& lock;  // the application lock, for work the commands start
+    Repository& repository;
+    StatusBoard& statusBoard;
+    Scanner& scanner;
+    ScanWorker& scanWorker;
+    const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
+    const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST
 };

@@ -13,7 +13,12 @@ constexpr std::array kCommands{
     Command{"/getinfo_fs", commandGetInfoFs},
     Command{"/test", commandTest},
     Command{"/flush", commandFlush},
+    Command{"/scan", commandScan},
+    Command{"/syncradio", commandSyncRadio},
+    Command{"/findimg", commandFindImg},
     Command{"/quit", commandQuit},
+    Command{"/getuserpref", commandGetUserPref},
+    Command{"/setuserpref", commandSetUserPref},
 };
 
 }  // namespace

@@ -29,3 +29,12 @@ void commandFlush(CommandCall& call);
 
 // InfoPages.cpp
 void commandGetInfoFs(CommandCall& call);
+
+// SettingsCommands.cpp
+void commandGetUserPref(CommandCall& call);
+void commandSetUserPref(CommandCall& call);
+
+// LibraryCommands.cpp
+void commandScan(CommandCall& call);
+void commandSyncRadio(CommandCall& call);
+void commandFindImg(CommandCall& call);

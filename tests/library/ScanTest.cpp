@@ -8,6 +8,7 @@
 
 #include "LibraryFixture.h"
 #include "library/LibraryItem.h"
+#include "support/MakeLibrary.h"
 
 namespace fs = std::filesystem;
 
@@ -156,10 +157,8 @@ TEST_F(ScanTest, OverlongPathsAreSkippedWholeWithTheirFolderNamed) {
 TEST_F(ScanTest, AGeneratedLibraryIsMirroredFileForFile) {
     const std::string generated = folder / "generated";
     const std::string manifest = folder / "manifest.tsv";
-    ASSERT_EQ(std::system(("/work/shared/tools/make-library --quiet --files 300 --images --playlists --formats "
-                           "mp3,wav --broken 3 --out '" + generated + "' --manifest '" + manifest + "'")
-                              .c_str()),
-              0);
+    ASSERT_TRUE(makeLibrary("--files 300 --images --playlists --formats mp3,wav --broken 3 --out '" + generated +
+                            "' --manifest '" + manifest + "'"));
     scan(generated);
 
     std::ifstream lines(manifest);

@@ -21,10 +21,15 @@ public:
         fs::create_directories(program() + "database");
         fs::create_directories(root_.path() + "run");
         fs::copy_file(VELMORANT_EXE, program() + "velmorant");
-        TempFolder::write(program() + "database/7.dat", "seed cluster");
+        TempFolder::write(program() + "database/7.dat", std::string(8, '\0'));  // an empty cluster
         TempFolder::write(program() + "filters.vmr", "SEARCH Rate 5\n QUERY $rate == 5\n");
         TempFolder::write(program() + "web/index.html", "<html>index</html>");
-        TempFolder::write(program() + "serversettings.ini", "PORT=" + std::to_string(port_) + "\n");
+        writeServerSettings("");
+    }
+
+    // serversettings.ini with the instance's port and these further lines.
+    void writeServerSettings(const std::string& moreLines) const {
+        TempFolder::write(program() + "serversettings.ini", "PORT=" + std::to_string(port_) + "\n" + moreLines);
     }
 
     const std::string& root() const { return root_.path(); }
