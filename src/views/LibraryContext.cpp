@@ -42,6 +42,9 @@ bool containsWords(std::span<const ExprValue> args, bool all) {
 void LibraryContext::reportError(std::string_view message, const ExprToken& token) const {
     std::string text(message);
     text.append(" at position ").append(std::to_string(token.position())).append("\n");
+    // A broken filter fails the same way for every entry of a rebuild: say it once while
+    // the message is still showing, not once per song.
+    if (board_.error() && board_.error()->text == text) return;
     board_.postError(text);
 }
 

@@ -102,7 +102,8 @@ TEST_F(SmallLibrary, QueriesReadTheEntryTheWayTheyAreWritten) {
 
     testing::internal::CaptureStdout();
     EXPECT_EQ(shownFor("$rate >="), "rock.mp3 hard.mp3 roll.mp3 my_song.ogg ");
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Unexpected end at position 6\n"), std::string::npos);
+    // Once per rebuild, not once per entry.
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unexpected end at position 6\n");
     ASSERT_TRUE(board.error().has_value());
     EXPECT_EQ(board.error()->text, "Unexpected end at position 6\n");
 }
