@@ -1,0 +1,29 @@
+#include "audio/sound/NullOutput.h"
+
+#include <algorithm>
+#include <chrono>
+#include <vector>
+
+#include "audio/sound/Mixer.h"
+#include "audio/sound/SoundResult.h"
+
+int NullOutput::open(int, int blockFrames) {
+    blockFrames_ = std::clamp(blockFrames, 64, 16384);
+    return kSoundOk;
+}
+
+void NullOutput::start(Mixer& mixer) {
+    thread_ = std::jthread([this, &mixer](const std::stop_token& stop) { run(mixer, stop); });
+}
+
+void NullOutput::run(Mixer& mixer, const std::stop_token& stop) const {
+    using namespace std::chrono;
+    std::vector<float> block(static_cast<size_t>(blockFrames_) * 2);
+    const auto period = microseconds(int64_t{blockFrames_} * 1000000 / kSampleRate);
+    auto next = steady_clock::now();
+    while (!stop.stop_requested()) {
+        mixer.render(block.data(), static_cast<size_t>(blockFrames_));
+        next += period;
+        std::this_thread::sleep_until(next);
+    }
+}

@@ -1,0 +1,203 @@
+#include "audio/sound/SoundSystem.h"
+
+#include <cctype>
+
+#include "audio/sound/AudioOutput.h"
+#include "audio/sound/Mixer.h"
+#include "audio/sound/ParamEqUnit.h"
+#include "audio/sound/Sound.h"
+#include "audio/sound/SoundResult.h"
+#include "audio/sound/StreamDecoder.h"
+
+extern "C" {
+#include <libavutil/avutil.h>
+#include <libavutil/log.h>
+}
+
+namespace {
+
+// "5.1" of FFmpeg's "5.1.6-0+deb12u1".
+std::string ffmpegRelease() {
+    const std::string_view full = av_version_info();
+    size_t end = 0;
+    int dots = 0;
+    while (end < full.size() && (std::isdigit(static_cast<unsigned char>(full[end])) || full[end] == '.')) {
+        if (full[end] == '.' && ++dots == 2) break;
+        ++end;
+    }
+    return std::string(full.substr(0, end));
+}
+
+}  // namespace
+
+SoundSystem::SoundSystem() {
+    // Damaged files would flood the log; failures come back as result codes instead.
+    av_log_set_level(AV_LOG_QUIET);
+}
+
+SoundSystem::~SoundSystem() {
+    if (running_) close();
+}
+
+int SoundSystem::getVersion(unsigned& version) const {
+    version = kVersion;
+    return kSoundOk;
+}
+
+int SoundSystem::getCPUUsage(float& total) {
+    total = cpu_.sample();
+    return kSoundOk;
+}
+
+int SoundSystem::setOutput(int index) {
+    if (running_) return kSoundErrInitialized;
+    if (outputs_.name(index).empty()) return kSoundErrInvalidParam;
+    outputIndex_ = index;
+    output_.reset();
+    driver_.reset();
+    return kSoundOk;
+}
+
+int SoundSystem::getOutput(int& index) const {
+    index = outputIndex_;
+    return kSoundOk;
+}
+
+int SoundSystem::chosenOutput(AudioOutput*& output) {
+    if (!output_) {
+        const int result = outputs_.create(outputIndex_, output_);
+        if (result != kSoundOk) return result;
+    }
+    output = output_.get();
+    return kSoundOk;
+}
+
+int SoundSystem::getNumDrivers(int& count) {
+    AudioOutput* output = nullptr;
+    const int result = chosenOutput(output);
+    if (result == kSoundOk) count = static_cast<int>(output->deviceNames().size());
+    return result;
+}
+
+int SoundSystem::getDriverInfo(int index, std::string& name) {
+    AudioOutput* output = nullptr;
+    const int result = chosenOutput(output);
+    if (result != kSoundOk) return result;
+    const std::vector<std::string> names = output->deviceNames();
+    if (index < 0 || index >= static_cast<int>(names.size())) return kSoundErrInvalidParam;
+    name = names[static_cast<size_t>(index)];
+    return kSoundOk;
+}
+
+int SoundSystem::setDriver(int index) {
+    if (running_) return kSoundErrInitialized;
+    int count = 0;
+    const int result = getNumDrivers(count);
+    if (result != kSoundOk) return result;
+    if (index < 0 || index >= count) return kSoundErrInvalidParam;
+    driver_ = index;
+    return kSoundOk;
+}
+
+int SoundSystem::getDriver(int& index) const {
+    index = driver_.value_or(0);
+    return kSoundOk;
+}
+
+int SoundSystem::getDriverCaps(int driver, unsigned& caps, SpeakerMode& mode) {
+    AudioOutput* output = nullptr;
+    const int result = chosenOutput(output);
+    if (result != kSoundOk) return result;
+    caps = output->emulated() ? kCapsHardwareEmulated : 0;
+    const int channels = output->deviceChannels(driver);
+    mode = channels == 1 ? SpeakerMode::kMono : channels == 2 ? SpeakerMode::kStereo : SpeakerMode::kSurround;
+    return kSoundOk;
+}
+
+int SoundSystem::setSpeakerMode(SpeakerMode mode) {
+    if (running_) return kSoundErrInitialized;
+    speakerMode_ = mode;
+    return kSoundOk;
+}
+
+int SoundSystem::setDSPBufferSize(unsigned blockFrames, int) {
+    if (running_) return kSoundErrInitialized;
+    if (blockFrames == 0) return kSoundErrInvalidParam;
+    blockFrames_ = static_cast<int>(blockFrames);
+    return kSoundOk;
+}
+
+int SoundSystem::init(int maxChannels) {
+    if (running_) return kSoundErrInitialized;
+    if (maxChannels < 1) return kSoundErrInvalidParam;
+    AudioOutput* output = nullptr;
+    int result = chosenOutput(output);
+    if (result != kSoundOk) return result;
+    if (speakerMode_ == SpeakerMode::kSurround) return kSoundErrOutputCreateBuffer;
+    result = output->open(driver_.value_or(-1), blockFrames_);
+    if (result != kSoundOk) return result;
+    mixer_ = std::make_unique<Mixer>(static_cast<size_t>(maxChannels), output->sampleRate());
+    mixer_->setLatencyFrames(output->latencyFrames());
+    output->start(*mixer_);
+    running_ = true;
+    return kSoundOk;
+}
+
+int SoundSystem::close() {
+    if (!running_) return kSoundErrUninitialized;
+    for (size_t i = 0; i < mixer_->voiceCount(); ++i) mixer_->stopVoice(mixer_->voice(i));
+    output_->stop();
+    output_.reset();
+    running_ = false;
+    return kSoundOk;
+}
+
+int SoundSystem::update() {
+    if (!running_) return kSoundErrUninitialized;
+    for (size_t i = 0; i < mixer_->voiceCount(); ++i) {
+        Voice& voice = mixer_->voice(i);
+        const int ended = voice.ended.load(std::memory_order_acquire);
+        if (ended == 0 || !voice.source.load()) continue;
+        const ChannelEndCallback callback = std::move(voice.onEnd);
+        mixer_->stopVoice(voice);
+        if (callback) callback(static_cast<ChannelEnd>(ended - 1));
+    }
+    return kSoundOk;
+}
+
+int SoundSystem::createSound(std::string_view name, unsigned mode, std::unique_ptr<Sound>& sound) {
+    if ((mode & kSoundOpenOnly) != 0) {
+        if ((mode & kSoundUrl) != 0) return kSoundErrStreamOnly;
+        return Sound::openForTags(name, (mode & kSoundAccurateTime) != 0, sound);
+    }
+    if (!running_) return kSoundErrUninitialized;
+    return (mode & kSoundUrl) != 0 ? Sound::openStream(name, *mixer_, sound) : Sound::openFile(name, *mixer_, sound);
+}
+
+int SoundSystem::playSound(Sound& sound, bool paused, std::optional<Channel>& channel) {
+    if (!running_) return kSoundErrUninitialized;
+    StreamDecoder* decoder = sound.decoder();
+    if (!decoder) return kSoundErrUnsupported;
+    mixer_->stopVoicesOf(sound);
+    if (sound.markPlayed()) decoder->requestSeek(0);
+    Voice& voice = mixer_->claimVoice();
+    mixer_->startVoice(voice, *decoder, sound, paused);
+    channel.emplace(*mixer_, voice);
+    return kSoundOk;
+}
+
+int SoundSystem::createParamEq(ParamEqUnit*& unit) {
+    if (!mixer_) return kSoundErrUninitialized;
+    units_.push_back(std::make_unique<ParamEqUnit>(mixer_->sampleRate()));
+    unit = units_.back().get();
+    return kSoundOk;
+}
+
+int SoundSystem::addDSP(ParamEqUnit& unit) {
+    if (!mixer_) return kSoundErrUninitialized;
+    return mixer_->addUnit(unit) ? kSoundOk : kSoundErrInvalidParam;
+}
+
+std::string SoundSystem::describe() const {
+    return "FFmpeg " + ffmpegRelease() + ", " + (output_ ? output_->description() : std::string("no output"));
+}

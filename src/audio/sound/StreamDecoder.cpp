@@ -1,0 +1,117 @@
+#include "audio/sound/StreamDecoder.h"
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "audio/sound/MediaDecoder.h"
+
+namespace {
+
+// The fifo holds over a second: the thread refills it in bursts once a quarter is free,
+// and sleeps in between (seeks and abort wake it at once).
+constexpr auto kIdleWait = std::chrono::milliseconds(50);
+constexpr auto kStaleWait = std::chrono::milliseconds(2);
+constexpr size_t kRefillFraction = 4;
+
+}  // namespace
+
+std::shared_ptr<StreamDecoder> StreamDecoder::start(Opener opener, int outputRate, bool seekable) {
+    auto decoder = std::make_shared<StreamDecoder>(std::move(opener), outputRate, seekable);
+    std::thread([self = decoder] { self->run(); }).detach();
+    return decoder;
+}
+
+StreamDecoder::StreamDecoder(Opener opener, int outputRate, bool seekable)
+    : opener_(std::move(opener)), seekable_(seekable), fifo_(static_cast<size_t>(outputRate)) {}
+
+StreamDecoder::~StreamDecoder() = default;
+
+void StreamDecoder::requestSeek(uint32_t ms) {
+    const uint64_t generation = (requestedGeneration() + 1u) & 0xFFFFu;
+    {
+        const std::lock_guard lock(wakeMutex_);
+        request_ = generation << 32 | ms;
+    }
+    wake_.notify_one();
+}
+
+void StreamDecoder::abort() {
+    {
+        const std::lock_guard lock(wakeMutex_);
+        aborted_ = true;
+    }
+    wake_.notify_one();
+}
+
+void StreamDecoder::idle(std::chrono::milliseconds limit) {
+    std::unique_lock lock(wakeMutex_);
+    wake_.wait_for(lock, limit, [&] { return aborted_ || requestedGeneration() != generation_; });
+}
+
+void StreamDecoder::run() {
+    const std::unique_ptr<MediaDecoder> decoder = opener_();
+    opener_ = nullptr;
+    if (!decoder) {
+        failed_ = true;
+        fifo_.finish();
+        return;
+    }
+    sourceRate_ = decoder->sourceRate();
+    decodeLoop(*decoder);
+}
+
+void StreamDecoder::decodeLoop(MediaDecoder& decoder) {
+    while (!aborted_) {
+        const uint64_t request = request_;
+        if (static_cast<uint16_t>(request >> 32) != generation_) {
+            startGeneration(decoder, request);
+        } else if (const std::optional<std::chrono::milliseconds> rest = restTime()) {
+            idle(*rest);
+        } else {
+            writeSome(decoder);
+        }
+    }
+}
+
+std::optional<std::chrono::milliseconds> StreamDecoder::restTime() {
+    if (finished_) return kIdleWait;
+    const size_t writable = fifo_.writable();
+    // Frames a seek made stale still fill the fifo until the render step drops them.
+    if (writable == 0 && generationFrames_ < fifo_.capacity()) return kStaleWait;
+    if (writable == 0) refilling_ = false;
+    if (!refilling_ && writable < fifo_.capacity() / kRefillFraction) return kIdleWait;
+    refilling_ = true;
+    return std::nullopt;
+}
+
+void StreamDecoder::writeSome(MediaDecoder& decoder) {
+    if (written_ * FrameFifo::kChannels == pending_.size()) {
+        pending_.clear();
+        written_ = 0;
+        if (!decoder.decode(pending_)) {
+            failed_ = failed_ || !decodedAny_;
+            fifo_.finish();
+            finished_ = true;
+            return;
+        }
+        decodedAny_ = true;
+    }
+    const size_t count = std::min(fifo_.writable(), pending_.size() / FrameFifo::kChannels - written_);
+    fifo_.write(pending_.data() + written_ * FrameFifo::kChannels, count);
+    written_ += count;
+    generationFrames_ += count;
+}
+
+void StreamDecoder::startGeneration(MediaDecoder& decoder, uint64_t request) {
+    generation_ = static_cast<uint16_t>(request >> 32);
+    pending_.clear();
+    written_ = 0;
+    generationFrames_ = 0;
+    refilling_ = true;
+    const bool moved = !seekable_ || decoder.seek(static_cast<uint32_t>(request));
+    fifo_.startGeneration(generation_);
+    // A position the file cannot reach plays as its end.
+    finished_ = !moved;
+    if (finished_) fifo_.finish();
+}

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "AudioFiles.h"
+#include "RecordingRig.h"
+#include "audio/Equaliser.h"
+#include "audio/sound/SoundSystem.h"
+#include "audio/sound/SoundResult.h"
+
+TEST(AudioEngine, ListsOutputsAndDescribesWhatPlays) {
+    RecordingRig rig;
+    ASSERT_TRUE(rig.started.ok);
+    AudioEngine& engine = *rig.engine;
+    const int outputs = engine.outputCount();
+    ASSERT_GE(outputs, 3);
+    EXPECT_EQ(engine.outputName(0), "Autodetect");
+    EXPECT_EQ(engine.outputName(outputs - 2), "No sound");
+    EXPECT_EQ(engine.outputName(outputs - 1), "WAV file");
+    EXPECT_EQ(engine.outputName(outputs), "invalid index");
+    EXPECT_EQ(engine.outputName(-1), "invalid index");
+    engine.setOutput(-1);
+    EXPECT_EQ(engine.output(), 0);
+    EXPECT_EQ(engine.driverCount(), 1);
+    EXPECT_EQ(engine.driverName(0), rig.output());
+    EXPECT_EQ(engine.driver(), 0);
+
+    const std::string info = engine.infoText().str();
+    EXPECT_TRUE(std::regex_match(info, std::regex("Audio engine: FFmpeg [0-9]+\\.[0-9]+, WAV file<br>"
+                                                   "CPU usage: [0-9]+\\.[0-9]{6}%<br>")))
+        << info;
+}
+
+TEST(AudioEngine, InitFailsWithAClearTextWhenNoOutputCanBeMade) {
+    StatusBoard board;
+    setenv("VELMORANT_AUDIO", "speakers", 1);
+    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+    const EngineResult result = engine->init();
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.message, soundResultText(kSoundErrOutputUnknown));
+    // Should a caller go on regardless, songs fail to open instead of crashing.
+    const std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
+    EXPECT_FALSE(player->open("/tmp/any.mp3", true));
+    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kOpenFailed);
+
+    setenv("VELMORANT_AUDIO", "wav:/nonexistent-folder/out.wav", 1);
+    const std::unique_ptr<AudioEngine> unwritable = createAudioEngine(board);
+    EXPECT_EQ(unwritable->init().message, soundResultText(kSoundErrFileWrite));
+}
+
+TEST(AudioEngine, PlaysThroughSdl) {
+    unsetenv("VELMORANT_AUDIO");
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    StatusBoard board;
+    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+    const EngineResult started = engine->init();
+    ASSERT_TRUE(started.ok) << started.message;
+    EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
+    TempFolder folder;
+    writeTone(folder / "short.wav", 440.0, 0.3);
+    std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
+    ASSERT_TRUE(player->open(folder / "short.wav", true));
+    for (int i = 0; i < 300 && player->playbackSignal() == PlaybackSignal::kNone; ++i) {
+        engine->update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
+    player.reset();
+    engine->close();
+}
+
+TEST(Equaliser, BandsRunOnlyWhileSwitchedOnWithAGainOtherThanOne) {
+    setenv("VELMORANT_AUDIO", "null", 1);
+    SoundSystem system;
+    ASSERT_EQ(system.init(1), kSoundOk);
+    Equaliser equaliser(system);
+    auto bypassed = [&] {
+        return std::vector<bool>{equaliser.bypassed(0), equaliser.bypassed(1), equaliser.bypassed(2)};
+    };
+    auto setActive = [&](double value) {
+        for (unsigned band = 0; band < 3; ++band) equaliser.setParameter(band, 0, value);
+    };
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, true, true}));
+    setActive(1.0);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, true, true}));
+    equaliser.setParameter(1, 3, 2.0);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, false, true}));
+    equaliser.setParameter(1, 1, 500.0);  // centre and width leave the bypass alone
+    equaliser.setParameter(1, 2, 3.0);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, false, true}));
+    setActive(2.0);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, true, true}));
+    setActive(0.0);
+    setActive(1.0);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, false, true}));
+    equaliser.setParameter(3, 3, 0.5);
+    equaliser.setParameter(0, 4, 0.5);
+    EXPECT_EQ(bypassed(), std::vector<bool>({true, false, true}));
+}

@@ -1,0 +1,83 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <thread>
+#include <vector>
+
+#include "AudioFiles.h"
+#include "audio/sound/CubicReader.h"
+#include "audio/sound/FrameFifo.h"
+#include "audio/sound/Sound.h"
+#include "audio/sound/SoundResult.h"
+#include "audio/sound/SoundSystem.h"
+#include "support/TempFolder.h"
+
+using namespace std::chrono_literals;
+
+TEST(SoundLayer, EndCallbackComesOnceAndOnlyFromUpdate) {
+    TempFolder folder;
+    setenv("VELMORANT_AUDIO", ("wav:" + (folder / "out.wav")).c_str(), 1);
+    writeTone(folder / "tone.wav", 440.0, 0.2);
+    SoundSystem system;
+    ASSERT_EQ(system.init(1), kSoundOk);
+    std::unique_ptr<Sound> sound;
+    ASSERT_EQ(system.createSound(folder / "tone.wav", 0, sound), kSoundOk);
+    std::optional<Channel> channel;
+    ASSERT_EQ(system.playSound(*sound, false, channel), kSoundOk);
+    std::vector<std::thread::id> calls;
+    channel->setCallback([&](ChannelEnd end) {
+        EXPECT_EQ(end, ChannelEnd::kFinished);
+        calls.push_back(std::this_thread::get_id());
+    });
+
+    std::this_thread::sleep_for(300ms);  // most likely played out, but only update() tells
+    EXPECT_TRUE(calls.empty());
+    for (int i = 0; i < 2500 && calls.empty(); ++i) {
+        system.update();
+        std::this_thread::sleep_for(2ms);
+    }
+    for (int i = 0; i < 50; ++i) system.update();
+    ASSERT_EQ(calls.size(), 1u);
+    EXPECT_EQ(calls[0], std::this_thread::get_id());
+    uint32_t position = 0;
+    EXPECT_EQ(channel->getPosition(position), kSoundErrInvalidHandle);
+    EXPECT_EQ(channel->stop(), kSoundErrInvalidHandle);
+    sound.reset();
+    EXPECT_EQ(system.close(), kSoundOk);
+}
+
+TEST(SoundLayer, StreamsCannotBeOpenedForTagsOnly) {
+    SoundSystem system;
+    std::unique_ptr<Sound> sound;
+    EXPECT_EQ(system.createSound("http://127.0.0.1:9/radio", kSoundUrl | kSoundOpenOnly, sound), kSoundErrStreamOnly);
+    EXPECT_EQ(system.createSound("/tmp/x.mp3", 0, sound), kSoundErrUninitialized);
+    EXPECT_FALSE(sound);
+}
+
+TEST(SoundLayer, ReaderPassesFramesThroughAtNormalSpeedAndSkipsStaleGenerations) {
+    FrameFifo fifo(16);
+    const std::vector<float> first = {0.1f, -0.1f, 0.2f, -0.2f, 0.3f, -0.3f, 0.4f, -0.4f};
+    fifo.write(first.data(), 4);
+    fifo.finish();
+    CubicReader reader;
+    std::vector<float> out(20, 9.0f);
+    ASSERT_TRUE(fifo.catchUp(0));
+    EXPECT_EQ(reader.render(fifo, out.data(), 10, 1.0, fifo.finished(0)), 4u);
+    EXPECT_EQ(std::vector<float>(out.begin(), out.begin() + 8), first);
+    EXPECT_TRUE(reader.exhausted());
+    EXPECT_EQ(reader.consumed(), 4u);
+
+    // Frames of a seek's new generation are found behind the stale ones.
+    const std::vector<float> stale = {1.0f, 1.0f, 1.0f, 1.0f};
+    fifo.write(stale.data(), 2);
+    EXPECT_FALSE(fifo.catchUp(1));
+    fifo.startGeneration(1);
+    const std::vector<float> fresh = {0.5f, 0.6f};
+    fifo.write(fresh.data(), 1);
+    ASSERT_TRUE(fifo.catchUp(1));
+    EXPECT_EQ(fifo.readable(), 1u);
+    float frame[2];
+    fifo.pop(frame);
+    EXPECT_EQ(frame[0], 0.5f);
+    EXPECT_FALSE(fifo.finished(1));
+}

@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "AudioFiles.h"
+#include "audio/AudioEngine.h"
+#include "audio/TagMapping.h"
+#include "library/StatusBoard.h"
+#include "storage/Node.h"
+#include "support/TempFolder.h"
+
+namespace {
+
+using Keys = std::map<std::string, std::string>;
+
+// Tags need no output; an engine that was never initialised reads them.
+class TagReading : public testing::Test {
+protected:
+    // The entry's keys after reading `name` in the folder.
+    Keys read(const std::string& name, bool* changed = nullptr) {
+        Node root;
+        Node* entry = root.appendChild("AUDIO", name);
+        const bool result = engine->readTags(*entry, folder / name, name);
+        if (changed) *changed = result;
+        Keys keys;
+        for (const Node& child : entry->children()) keys[child.name()] = child.value();
+        return keys;
+    }
+    bool make(const std::string& name, const std::string& options) {
+        return runFfmpeg("-f lavfi -i sine=frequency=440:duration=1 -ar 44100 " + options + " " + (folder / name));
+    }
+
+    TempFolder folder;
+    StatusBoard board;
+    std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+};
+
+std::string padded(std::string text, size_t size) {
+    text.resize(size, '\0');
+    return text;
+}
+
+// The 128-byte tag at the end of a file.
+std::string id3v1(const std::string& title, const std::string& artist, const std::string& album,
+                  const std::string& year, uint8_t track, uint8_t genre) {
+    return "TAG" + padded(title, 30) + padded(artist, 30) + padded(album, 30) + padded(year, 4) + padded("", 28) +
+           '\0' + static_cast<char>(track) + static_cast<char>(genre);
+}
+
+// A WAV file with a RIFF INFO list of the fields given, their bytes as they are.
+std::string wavWithInfo(const std::vector<std::pair<std::string, std::string>>& fields) {
+    auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
+    std::string info = "INFO";
+    for (const auto& [id, value] : fields) {
+        std::string text = value + '\0';
+        if (text.size() % 2) text += '\0';
+        info += id + le32(static_cast<uint32_t>(text.size())) + text;
+    }
+    const std::string data(8000, '\0');
+    const std::string fmt = std::string("fmt ") + le32(16) + std::string("\1\0\1\0", 4) + le32(8000) + le32(16000) +
+                            std::string("\2\0\20\0", 4);
+    const std::string body = "WAVE" + fmt + "LIST" + le32(static_cast<uint32_t>(info.size())) + info + "data" +
+                             le32(static_cast<uint32_t>(data.size())) + data;
+    return "RIFF" + le32(static_cast<uint32_t>(body.size())) + body;
+}
+
+// A four-channel module with one pattern of 64 rows that plays one note: 7.68 s at the
+// default speed, a length that only playing it through tells.
+std::string trackerModule() {
+    std::string module = padded("tiny tune", 20);
+    for (int sample = 0; sample < 31; ++sample) {
+        module += padded(sample == 0 ? "square" : "", 22);
+        module += sample == 0 ? std::string("\0\x20\0\x40\0\0\0\1", 8) : std::string("\0\0\0\0\0\0\0\1", 8);
+    }
+    module += std::string("\x01\x7f", 2) + std::string(128, '\0') + "M.K.";
+    std::string pattern(1024, '\0');
+    pattern.replace(0, 4, "\x01\xac\x10\x00", 4);  // sample 1 at period 428
+    return module + pattern + std::string(32, 'd') + std::string(32, '\x9c');
+}
+
+}  // namespace
+
+TEST_F(TagReading, Id3v2FramesGiveTheSevenKeysWhateverTheirEncoding) {
+    ASSERT_TRUE(make("latin1.mp3", "-id3v2_version 3 -metadata title=Été -metadata artist=Artiste "
+                                   "-metadata album='Abbey Road   ' -metadata date=1969 -metadata track=7/12 "
+                                   "-metadata genre='(17)' -metadata TBPM=120 -metadata comment=dropped"));
+    bool changed = false;
+    EXPECT_EQ(read("latin1.mp3", &changed), (Keys{{"TIME", "00:01"}, {"TITLE", "Été"}, {"ARTIST", "Artiste"},
+                                                 {"ALBUM", "Abbey Road"}, {"YEAR", "1969"}, {"TRACK", "7/12"},
+                                                 {"GENRE", "Rock"}, {"BPM", "120"}}));
+    EXPECT_TRUE(changed);
+
+    // Non-Latin text goes into ID3v2.3 as UTF-16 and into ID3v2.4 as UTF-8.
+    ASSERT_TRUE(make("utf16.mp3", "-id3v2_version 3 -metadata title=Тест -metadata artist=Ψ"));
+    const Keys utf16 = read("utf16.mp3");
+    EXPECT_EQ(utf16.at("TITLE"), "Тест");
+    EXPECT_EQ(utf16.at("ARTIST"), "Ψ");
+    ASSERT_TRUE(make("utf8.mp3", "-id3v2_version 4 -metadata title=日本の歌 -metadata genre='(200)'"));
+    EXPECT_EQ(read("utf8.mp3"), (Keys{{"TIME", "00:01"}, {"TITLE", "日本の歌"}}));
+}
+
+TEST_F(TagReading, Id3v1AloneOrBehindId3v2) {
+    ASSERT_TRUE(make("plain.mp3", "-map_metadata -1 -id3v2_version 0 -write_xing 0"));
+    const std::string audio = TempFolder::read(folder / "plain.mp3");
+    TempFolder::write(folder / "v1.mp3", audio + id3v1("Old Title", "Old Artist", "Old Album", "1987", 5, 17));
+    EXPECT_EQ(read("v1.mp3"), (Keys{{"TIME", "00:01"}, {"TITLE", "Old Title"}, {"ARTIST", "Old Artist"},
+                                    {"ALBUM", "Old Album"}, {"YEAR", "1987"}, {"TRACK", "5"}, {"GENRE", "Rock"}}));
+
+    ASSERT_TRUE(make("v2.mp3", "-id3v2_version 3 -metadata title=New"));
+    TempFolder::write(folder / "both.mp3",
+                      TempFolder::read(folder / "v2.mp3") + id3v1("Old", "Old Artist", "", "", 0, 67));
+    const Keys both = read("both.mp3");
+    EXPECT_EQ(both.at("TITLE"), "New");
+    EXPECT_EQ(both.at("ARTIST"), "Old Artist");
+    EXPECT_EQ(both.at("GENRE"), "Psychadelic");
+}
+
+TEST_F(TagReading, VorbisCommentsRiffInfoAndAsf) {
+    const std::string fields = "-metadata title=Tïtle -metadata artist=A -metadata album=B -metadata date=2001 "
+                               "-metadata track=4 -metadata genre=Jazz";
+    const Keys expected{{"TIME", "00:01"}, {"TITLE", "Tïtle"}, {"ARTIST", "A"}, {"ALBUM", "B"},
+                        {"YEAR", "2001"},  {"TRACK", "4"},     {"GENRE", "Jazz"}};
+    for (const std::string name : {"song.flac", "song.ogg", "song.wav", "song.wma"}) {
+        ASSERT_TRUE(make(name, fields)) << name;
+        EXPECT_EQ(read(name), expected) << name;
+    }
+    // RIFF INFO names no encoding: UTF-8 when valid, else ISO-8859-1. Tracks may be ITRK.
+    TempFolder::write(folder / "latin1.wav", wavWithInfo({{"INAM", "Caf\xe9"}, {"ITRK", "12"}}));
+    TempFolder::write(folder / "utf8.wav", wavWithInfo({{"INAM", "Café"}, {"IART", "Zoë"}}));
+    EXPECT_EQ(read("latin1.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"TRACK", "12"}}));
+    EXPECT_EQ(read("utf8.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"ARTIST", "Zoë"}}));
+}
+
+TEST_F(TagReading, TimeComesFromTheLength) {
+    writeWav(folder / "long.wav", 8000, 185.0, [](double) { return 0.0f; });
+    EXPECT_EQ(read("long.wav"), (Keys{{"TIME", "03:05"}}));
+}
+
+TEST_F(TagReading, TrackerModulesTakeTheirLengthFromTheDecoder) {
+    TempFolder::write(folder / "tiny.MOD", trackerModule());
+    EXPECT_EQ(read("tiny.MOD"), (Keys{{"TIME", "00:07"}, {"TITLE", "tiny tune"}}));
+}
+
+TEST_F(TagReading, UnreadableFilesGetAnEmptyTimeAndKeepTheirKeys) {
+    TempFolder::write(folder / "notes.mp3", "not audio");
+    Node root;
+    Node* entry = root.appendChild("AUDIO", "notes.mp3");
+    entry->appendChild("RATE", "4");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(engine->readTags(*entry, folder / "notes.mp3", "notes.mp3"));
+    EXPECT_TRUE(engine->readTags(*root.appendChild("AUDIO", "x.m4a"), folder / "x.m4a", "x.m4a"));
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Error opening notes.mp3\n"), std::string::npos);
+    EXPECT_NE(log.find("Error opening x.m4a\n"), std::string::npos);
+    EXPECT_STREQ(entry->childValue("TIME", nullptr), "");
+    EXPECT_STREQ(entry->childValue("RATE", nullptr), "4");
+}
+
+TEST_F(TagReading, RadioEntriesCopyTheirStationFile) {
+    TempFolder::write(folder / "station.vmr", "PLAYLIST http://127.0.0.1/x.pls\nHOMEURL http://127.0.0.1/\n");
+    Node root;
+    Node* radio = root.appendChild("RADIO", "Station");
+    EXPECT_TRUE(engine->readTags(*radio, folder / "station.vmr", ""));
+    EXPECT_STREQ(radio->childValue("TIME", nullptr), "");
+    EXPECT_STREQ(radio->childValue("PLAYLIST", nullptr), "http://127.0.0.1/x.pls");
+    EXPECT_STREQ(radio->childValue("HOMEURL", nullptr), "http://127.0.0.1/");
+}
+
+TEST(TagMapping, GenresNamesAndBlanks) {
+    EXPECT_EQ(genreValue("(17)"), "Rock");
+    EXPECT_EQ(genreValue("17"), "Rock");
+    EXPECT_EQ(genreValue("Rock"), "Rock");
+    EXPECT_EQ(genreValue("(147)"), "SynthPop");
+    EXPECT_EQ(genreValue("(0)Blues"), "Blues");
+    EXPECT_EQ(genreValue("(200)"), std::nullopt);
+    EXPECT_EQ(genreValue("99999999999999999999"), std::nullopt);
+    EXPECT_EQ(genreValue("("), "(");
+
+    EXPECT_EQ(entryKeyForTag("TIT2"), "TITLE");
+    EXPECT_EQ(entryKeyForTag("icy-name"), "ALBUM");
+    EXPECT_EQ(entryKeyForTag("TPE1"), "TPE1");
+    EXPECT_FALSE(isStoredTagKey(entryKeyForTag("TLEN")));
+    EXPECT_FALSE(isStoredTagKey("URL"));
+
+    for (const auto& [value, trimmed] : std::map<std::string, std::string>{
+             {"Abbey Road   ", "Abbey Road"}, {" ", " "}, {"   ", " "}, {"a b", "a b"}}) {
+        std::string text = value;
+        trimTrailingBlanks(text);
+        EXPECT_EQ(text, trimmed);
+    }
+}
