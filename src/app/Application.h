@@ -14,6 +14,10 @@
 #include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/RequestHandler.h"
+#include "views/FilterSet.h"
+#include "views/LibraryView.h"
+#include "views/PlayPosition.h"
+#include "views/PlayQueue.h"
 
 class FileStore;
 struct ServerSettings;
@@ -35,14 +39,25 @@ public:
     void lock() { lock_.lock(); }
     void unlock() { lock_.unlock(); }
 
+    // A path handed over by a second instance (quotes around it are dropped): queued and
+    // saved. Takes the lock itself.
+    void queueHandedPath(std::string_view path);
+
     float volume = 1.0f;
     std::string programFolder;
     std::string settingsFolder;
     StatusBoard statusBoard;
     int64_t currentTime = 0;  // seconds since 1970, taken once per main-loop pass
     Repository repository;
+    FilterSet filters;
+    LibraryView view;
+    PlayQueue queue;
+    PlayPosition position;
 
 private:
+    // The library's part of start-up and what the view, filters and queue add to it.
+    void openLibrary();
+
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
     ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan

@@ -1,15 +1,18 @@
 #pragma once
 // The main thread's polling loop: every 10 ms it takes the application lock and does
-// the slow periodic work (saving and unloading the store, expiring messages).
+// the slow periodic work (rebuilding a dirty view, saving and unloading the store,
+// expiring messages), then takes in a path a second instance handed over.
 
 #include <cstdint>
 
 class Application;
 class FileStore;
+class LocalChannel;
 
 class MainLoop {
 public:
-    MainLoop(Application& application, FileStore& store);
+    // The mailbox brings the paths of second instances; one is taken per pass.
+    MainLoop(Application& application, FileStore& store, LocalChannel& mailbox);
     // Passes until quit is requested.
     void run();
     // One pass under the lock; returns how long to sleep after it, in milliseconds.
@@ -18,5 +21,6 @@ public:
 private:
     Application& application_;
     FileStore& store_;
+    LocalChannel& mailbox_;
     int64_t lastFlushTime_;
 };

@@ -46,10 +46,10 @@ StartResult runApplication(const std::string& programFolder, const std::string& 
     StartResult result = application->start(programFolder, settingsFolder);
     if (result.ok) {
         // Second instances hand their paths over here.
-        const LocalChannel mailbox;
+        LocalChannel mailbox;
         std::thread server(runServerThread, serverConfig(*settings, programFolder),
                            std::ref(*application), std::ref(serverRunning), std::cref(quitRequested));
-        MainLoop(*application, *store).run();
+        MainLoop(*application, *store, mailbox).run();
         server.join();
         waitForScan();
     }

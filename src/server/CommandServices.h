@@ -7,6 +7,10 @@
 #include <string>
 
 class FileStore;
+class FilterSet;
+class LibraryView;
+class PlayPosition;
+class PlayQueue;
 class Repository;
 class Scanner;
 class ScanWorker;
@@ -17,6 +21,10 @@ struct CommandServices {
     std::atomic<bool>& quitRequested;
     std::recursive_mutex& lock;  // the application lock, for work the commands start
     Repository& repository;
+    FilterSet& filters;
+    LibraryView& view;
+    PlayQueue& queue;
+    PlayPosition& position;
     StatusBoard& statusBoard;
     Scanner& scanner;
     ScanWorker& scanWorker;

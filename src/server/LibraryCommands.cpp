@@ -1,20 +1,29 @@
-#include <ctime>
-
 #include "library/CoverSearch.h"
 #include "library/RadioSync.h"
 #include "library/Repository.h"
+#include "library/RepositoryFolder.h"
 #include "library/ScanJob.h"
 #include "library/ScanWorker.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
 #include "server/Request.h"
+#include "views/LibraryView.h"
+#include "views/PlayPosition.h"
 
-// The walk runs on the scan worker; a second scan while one runs does nothing.
+// The walk runs on the scan worker; a second scan while one runs does nothing. A folder
+// number asks for that one folder, unless it is a music folder itself.
 void commandScan(CommandCall& call) {
     CommandServices& services = call.services;
-    ScanJob job{services.repository, services.scanner, services.lock, services.quitRequested, {}, {}};
-    services.scanWorker.start(std::move(job), std::string());
+    std::string singlePath;
+    if (!call.request.argument.empty()) {
+        const RepositoryFolder* folder = services.position.folderAt(rowId(call.request.argument));
+        if (folder && folder->parent()) singlePath = folder->path().str();
+    }
+    LibraryView& view = services.view;
+    ScanJob job{services.repository, services.scanner, services.lock, services.quitRequested,
+                [&view] { return view.folders(); }, [&view](bool resetPage) { view.rebuildView(resetPage); }};
+    services.scanWorker.start(std::move(job), std::move(singlePath));
     answerOk(call.connection);
 }
 
