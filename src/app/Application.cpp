@@ -1,10 +1,15 @@
 #include "app/Application.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "app/ProcessFlags.h"
 #include "app/ServerSettings.h"
+#include "audio/ApplyVolume.h"
+#include "audio/AudioEngine.h"
+#include "audio/SongPlayer.h"
+#include "library/LibraryItem.h"
 #include "platform/Clock.h"
 #include "server/RequestDispatch.h"
 #include "text/Decimal.h"
@@ -32,8 +37,11 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .radioListUrl = settings.radioListUrl,
                 .coverSearchHost = settings.coverSearchHost} {}
 
+Application::~Application() = default;
+
 StartResult Application::start(const std::string& programFolderPath,
                                const std::string& settingsFolderPath) {
+    if (StartResult audio = startAudio(); !audio.ok) return audio;
     programFolder = programFolderPath;
     settingsFolder = settingsFolderPath;
     currentTime = std::time(nullptr);
@@ -42,7 +50,41 @@ StartResult Application::start(const std::string& programFolderPath,
     openLibrary();
     std::printf("Repository scanned and filtered in %f seconds.\n",
                 static_cast<double>(millisecondClock() - openedAt) / 1000.0);
+    resumePlayback();
     return StartResult::success();
+}
+
+void Application::shutdown() {
+    player.reset();
+    if (audioEngine) audioEngine->close();
+    audioEngine.reset();
+}
+
+StartResult Application::startAudio() {
+    audioEngine = createAudioEngine(statusBoard);
+    const EngineResult result = audioEngine->init();
+    if (!result.ok) {
+        audioEngine.reset();
+        return StartResult::failure(result.message);
+    }
+    player = audioEngine->createSongPlayer();
+    repository.setEqualiserHook([this](unsigned band, unsigned parameter, double value) {
+        audioEngine->setEqParameter(band, parameter, value);
+    });
+    return StartResult::success();
+}
+
+void Application::resumePlayback() {
+    applyVolume(*player, static_cast<float>(std::atof(repository.getSetting("VOLUME").c_str())), nullptr);
+    const double active = std::atof(repository.getSetting("EQ_ACTIVE").c_str());
+    for (unsigned band = 0; band < 3; ++band) {
+        const std::string prefix = "EQ_" + std::to_string(band) + "_";
+        audioEngine->setEqParameter(band, 0, active);
+        audioEngine->setEqParameter(band, 1, std::atof(repository.getSetting(prefix + "CENTER").c_str()));
+        audioEngine->setEqParameter(band, 2, std::atof(repository.getSetting(prefix + "BANDWIDTH").c_str()));
+        audioEngine->setEqParameter(band, 3, std::atof(repository.getSetting(prefix + "GAIN").c_str()));
+    }
+    if (const LibraryItem* item = position.currentItem()) player->open(item->location(true).view(), true);
 }
 
 void Application::openLibrary() {

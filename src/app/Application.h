@@ -4,6 +4,7 @@
 // background scan.
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -19,18 +20,24 @@
 #include "views/PlayPosition.h"
 #include "views/PlayQueue.h"
 
+class AudioEngine;
 class FileStore;
+class SongPlayer;
 struct ServerSettings;
 
 class Application : public RequestHandler {
 public:
     // The store and the settings must outlive the application.
     Application(FileStore& store, const ServerSettings& settings);
+    ~Application() override;
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
 
-    // Runs before any other thread exists, so without the lock.
+    // Runs before any other thread exists, so without the lock. Fails, starting nothing,
+    // when the audio output cannot be opened.
     StartResult start(const std::string& programFolder, const std::string& settingsFolder);
+    // Releases the player and the audio engine.
+    void shutdown();
 
     // A web request, on the server thread: checks the peer, then runs the command under the lock.
     bool handle(HttpConnection& connection) override;
@@ -43,7 +50,8 @@ public:
     // saved. Takes the lock itself.
     void queueHandedPath(std::string_view path);
 
-    float volume = 1.0f;
+    std::unique_ptr<AudioEngine> audioEngine;  // null until start succeeds
+    std::unique_ptr<SongPlayer> player;        // the one player that plays songs
     std::string programFolder;
     std::string settingsFolder;
     StatusBoard statusBoard;
@@ -55,8 +63,11 @@ public:
     PlayPosition position;
 
 private:
+    StartResult startAudio();
     // The library's part of start-up and what the view, filters and queue add to it.
     void openLibrary();
+    // The stored volume and equaliser, and the song that played when the player stopped.
+    void resumePlayback();
 
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;

@@ -1,7 +1,8 @@
 #pragma once
 // The main thread's polling loop: every 10 ms it takes the application lock and does
-// the slow periodic work (rebuilding a dirty view, saving and unloading the store,
-// expiring messages), then takes in a path a second instance handed over.
+// the slow periodic work (rebuilding a dirty view, reading pending tags in slices, saving
+// and unloading the store, expiring messages, driving the audio engine and moving on when
+// a song ends), then takes in a path a second instance handed over.
 
 #include <cstdint>
 
@@ -19,8 +20,14 @@ public:
     int runPass();
 
 private:
+    void readTagsForAWhile();
+    // Returns how long to sleep after the pass.
+    int handlePlaybackSignal();
+    void countPlay();
+
     Application& application_;
     FileStore& store_;
     LocalChannel& mailbox_;
     int64_t lastFlushTime_;
+    uint32_t lastSliceStart_ = 0;
 };

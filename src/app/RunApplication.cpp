@@ -52,6 +52,7 @@ StartResult runApplication(const std::string& programFolder, const std::string& 
         MainLoop(*application, *store, mailbox).run();
         server.join();
         waitForScan();
+        application->shutdown();
     }
 
     theApplication = nullptr;
