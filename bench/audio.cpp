@@ -37,8 +37,8 @@ constexpr auto kPlaySeconds = std::chrono::seconds(5);
 
 std::vector<std::string> libraryFiles() {
     if (!fs::exists(std::string(kLibrary) + "/.complete")) {
-        const std::string command = "/work/shared/tools/make-library --clean --quiet --out " + std::string(kLibrary) +
-                                    " --files " + std::to_string(kLibraryFiles);
+        const std::string command = std::string(VELMORANT_SOURCE_DIR) + "/../shared/tools/make-library --clean --quiet --out " +
+                                    std::string(kLibrary) + " --files " + std::to_string(kLibraryFiles);
         if (std::system(command.c_str()) != 0) return {};
         std::ofstream(std::string(kLibrary) + "/.complete");
     }

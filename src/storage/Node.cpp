@@ -19,6 +19,9 @@ bool contains(std::span<const std::string_view> keys, std::string_view name) {
 
 }  // namespace
 
+// The pool's slot stride is 64 bytes: the node and the slot's index byte.
+static_assert(sizeof(Node) == 56);
+
 Node* Node::create(Node* parent) {
     void* slot = nodePool().allocate();
     return slot ? new (slot) Node(parent) : nullptr;
@@ -51,27 +54,12 @@ void Node::clearChildren() {
     firstChild_ = lastChild_ = nullptr;
 }
 
-const char* Node::name() const {
-    return text_ ? text_.get() : "";
-}
-
-const char* Node::value() const {
-    return text_ ? text_.get() + valueOffset_ : "";
-}
-
 void Node::setText(std::string_view name, std::string_view value) {
-    name = storedName(name);
-    auto text = std::make_unique_for_overwrite<char[]>(name.size() + value.size() + 2);
-    char* end = std::copy(name.begin(), name.end(), text.get());
-    *end++ = '\0';
-    end = std::copy(value.begin(), value.end(), end);
-    *end = '\0';
-    text_ = std::move(text);
-    valueOffset_ = static_cast<uint8_t>(name.size() + 1);
+    text_.assign(storedName(name), value);
 }
 
 bool Node::hasName(std::string_view name) const {
-    return text_ && std::string_view(text_.get(), valueOffset_ - 1u) == storedName(name);
+    return text_.hasName(storedName(name));
 }
 
 void Node::linkAtEnd(Node* child) {

@@ -3,20 +3,20 @@
 // list, setting and library entry. Trees have no lock; whoever owns a tree guards it.
 
 #include <cstddef>
-#include <cstdint>
 #include <initializer_list>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
+
+#include "storage/NodeText.h"
 
 class LibraryItem;
 
 class Node {
 public:
     // The value offset is one byte, so longer names are cut to this many bytes.
-    static constexpr size_t kMaxNameLength = 254;
+    static constexpr size_t kMaxNameLength = NodeText::kMaxNameLength;
 
     // A root, held by value by whoever owns the tree; it destroys its children.
     explicit Node(Node* parent = nullptr) : parent_(parent) {}
@@ -33,9 +33,10 @@ public:
 
     void clearChildren();
 
-    // Both are "" until the text is first set; they stay valid until the next setText.
-    const char* name() const;
-    const char* value() const;
+    // Both are "" until the text is first set; they stay valid until the next setText or
+    // the first setItem with an item.
+    const char* name() const { return text_.name(); }
+    const char* value() const { return text_.value(); }
     void setText(std::string_view name, std::string_view value);
     bool hasName(std::string_view name) const;
 
@@ -73,8 +74,9 @@ public:
     Node* firstChild() const { return firstChild_; }
     Node* lastChild() const { return lastChild_; }
     // The library item that names this entry; not owned.
-    LibraryItem* item() const { return item_; }
-    void setItem(LibraryItem* item) { item_ = item; }
+    LibraryItem* item() const { return text_.item(); }
+    // A first item may move the name and value (see name()).
+    void setItem(LibraryItem* item) { text_.setItem(item); }
 
     class ChildIterator {
     public:
@@ -116,7 +118,5 @@ private:
     Node* parent_ = nullptr;
     Node* firstChild_ = nullptr;
     Node* lastChild_ = nullptr;
-    std::unique_ptr<char[]> text_;  // name, NUL, value, NUL
-    uint8_t valueOffset_ = 0;
-    LibraryItem* item_ = nullptr;
+    NodeText text_;
 };

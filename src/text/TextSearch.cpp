@@ -1,6 +1,9 @@
 #include "text/TextSearch.h"
 
-#include <cstdlib>
+#include <algorithm>
+#include <climits>
+
+#include "text/Decimal.h"
 
 namespace {
 
@@ -130,7 +133,8 @@ int hexToInt(std::string_view text) {
 int minSecToSeconds(std::string_view text) {
     const size_t colon = text.find(':');
     if (colon == std::string_view::npos) return 0;
-    const std::string minutes(text.substr(0, colon));
-    const std::string seconds(text.substr(colon + 1));
-    return std::atoi(minutes.c_str()) * 60 + std::atoi(seconds.c_str());
+    // A stored TIME is outside input, so a huge one saturates instead of overflowing.
+    const long long seconds = static_cast<long long>(decimalValue(text.substr(0, colon))) * 60 +
+                              decimalValue(text.substr(colon + 1));
+    return static_cast<int>(std::clamp<long long>(seconds, INT_MIN, INT_MAX));
 }

@@ -27,5 +27,5 @@ size_t findNoCaseBounded(size_t limit, std::string_view haystack, std::string_vi
 bool wildcardMatch(std::string_view pattern, std::string_view text);
 
 int hexToInt(std::string_view text);
-// "m:s" to seconds; 0 when there is no ':'.
+// "m:s" to seconds, saturating at the int range; 0 when there is no ":".
 int minSecToSeconds(std::string_view text);

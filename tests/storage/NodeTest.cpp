@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "storage/CachedPool.h"
@@ -104,6 +106,98 @@ TEST(Node, NamesUpTo254BytesAreKeptAndLongerOnesCutWithoutTouchingTheValue) {
     Node* unnamed = root.appendChild("", "");
     EXPECT_TRUE(unnamed->hasName(""));
     EXPECT_FALSE(Node().hasName(""));
+}
+
+// Names and values whose sizes put the whole text (name, NUL, value, NUL) just inside or
+// just outside the node's own bytes.
+TEST(Node, TextsAroundTheInPlaceLimitReadBackWhole) {
+    Node root;
+    for (size_t total = NodeText::kInlineBytes - 3; total <= NodeText::kInlineBytes + 3; ++total) {
+        for (const size_t nameLength : {size_t{0}, size_t{1}, total / 2, total - 3, total - 2}) {
+            const std::string name(nameLength, 'n');
+            const std::string value(total - 2 - nameLength, 'v');
+            const Node* node = root.appendChild(name, value);
+            EXPECT_EQ(node->name(), name) << total << " " << nameLength;
+            EXPECT_EQ(node->value(), value) << total << " " << nameLength;
+            EXPECT_TRUE(node->hasName(name));
+            EXPECT_FALSE(node->hasName(name + "v"));
+            EXPECT_EQ(root.findChildWithValue(name, value, false), node);
+        }
+    }
+    Node* empty = root.appendChild("", "");
+    EXPECT_STREQ(empty->name(), "");
+    EXPECT_STREQ(empty->value(), "");
+    EXPECT_TRUE(empty->hasName(""));
+}
+
+TEST(Node, SetTextMovesTheTextInAndOutOfTheNodeAndMayReadItsOwnText) {
+    Node root;
+    Node* node = root.appendChild("RATE", "3");
+    const std::string longValue(40, 'x');
+    const std::string longestName(Node::kMaxNameLength, 'n');
+    const std::pair<std::string, std::string> texts[] = {
+        {"TITLE", longValue}, {"YEAR", "1999"}, {longestName, ""}, {"", ""}, {"", longValue}, {"TIME", "03:05"}};
+    for (const auto& [name, value] : texts) {
+        node->setText(name, value);
+        EXPECT_EQ(node->name(), name);
+        EXPECT_EQ(node->value(), value);
+        EXPECT_TRUE(node->hasName(name));
+        EXPECT_EQ(root.findChild(name), node);
+    }
+
+    node->setText(node->value(), node->name());
+    EXPECT_STREQ(node->name(), "03:05");
+    EXPECT_STREQ(node->value(), "TIME");
+    node->setText(longValue, node->name());
+    EXPECT_EQ(node->name(), longValue);
+    EXPECT_STREQ(node->value(), "03:05");
+    node->setText(node->value(), std::string_view(node->name()).substr(1));
+    EXPECT_STREQ(node->name(), "03:05");
+    EXPECT_EQ(node->value(), longValue.substr(1));
+    node->setText(std::string_view(node->value()).substr(30), node->name());
+    EXPECT_STREQ(node->name(), "xxxxxxxxx");
+    EXPECT_STREQ(node->value(), "03:05");
+}
+
+// Only the item pointer is kept, never read, so any address serves.
+TEST(Node, AnItemStaysThroughEveryTextAndLeavesTheTextAlone) {
+    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    Node unnamed;
+    unnamed.setItem(item);
+    EXPECT_EQ(unnamed.item(), item);
+    EXPECT_FALSE(unnamed.hasName(""));
+    EXPECT_STREQ(unnamed.name(), "");
+    EXPECT_STREQ(unnamed.value(), "");
+
+    Node root;
+    Node* song = root.appendChild("AUDIO", "a.mp3");
+    song->setItem(nullptr);
+    EXPECT_EQ(song->item(), nullptr);
+    song->setItem(item);
+    EXPECT_EQ(song->item(), item);
+    EXPECT_STREQ(song->name(), "AUDIO");
+    EXPECT_STREQ(song->value(), "a.mp3");
+    EXPECT_EQ(root.findChildWithValue("AUDIO", "a.mp3", false), song);
+
+    const std::string longName(300, 'm');
+    const std::string longValue(100, 'v');
+    for (const auto& [name, value] : {std::pair<std::string_view, std::string_view>{"AUDIO", "b.mp3"},
+                                      {longName, longValue},
+                                      {"", ""},
+                                      {"RADIO", "c"}}) {
+        song->setText(name, value);
+        EXPECT_EQ(song->item(), item);
+        EXPECT_EQ(song->name(), name.substr(0, Node::kMaxNameLength));
+        EXPECT_EQ(song->value(), value);
+        EXPECT_TRUE(song->hasName(name));
+    }
+    song->setItem(nullptr);
+    EXPECT_EQ(song->item(), nullptr);
+    EXPECT_STREQ(song->name(), "RADIO");
+    EXPECT_STREQ(song->value(), "c");
+    song->setText("AUDIO", "d.mp3");
+    EXPECT_EQ(song->item(), nullptr);
+    EXPECT_STREQ(song->value(), "d.mp3");
 }
 
 TEST(Node, CopyIsDeepAndPreorderWalksParentsFirst) {

@@ -48,6 +48,11 @@ TEST(TextSearch, NumbersAndFormatting) {
     EXPECT_EQ(hexToInt(""), 0);
     EXPECT_EQ(minSecToSeconds("3:05"), 185);
     EXPECT_EQ(minSecToSeconds("185"), 0);
+    EXPECT_EQ(minSecToSeconds(" 1:-5"), 55);
+    EXPECT_EQ(minSecToSeconds("35791394:07"), 2147483647);
+    EXPECT_EQ(minSecToSeconds("35791394:08"), 2147483647);
+    EXPECT_EQ(minSecToSeconds("99999999999999:99999999999999"), 2147483647);
+    EXPECT_EQ(minSecToSeconds("-35791395:00"), -2147483647 - 1);
     EXPECT_EQ(decimalValue("  -12abc"), -12);
     EXPECT_EQ(decimalValue("x1"), 0);
     EXPECT_EQ(decimalValue("99999999999999999999"), 2147483647);

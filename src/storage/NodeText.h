@@ -1,0 +1,74 @@
+#pragma once
+// A node's name and value, and the library item of an entry node, in 24 bytes. Most tag
+// texts are short, so they live in place and need no heap block; a longer text lives in a
+// heap block, and so does any text beside an item, whose pointer takes the room.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <string_view>
+
+class LibraryItem;
+
+class NodeText {
+public:
+    // Name, NUL, value, NUL of up to this many bytes stay in place (without an item).
+    static constexpr size_t kInlineBytes = 23;
+    // The value offset is one byte.
+    static constexpr size_t kMaxNameLength = 254;
+
+    NodeText() = default;
+    ~NodeText() {
+        if (held()) takeBlock();
+    }
+    NodeText(const NodeText&) = delete;
+    NodeText& operator=(const NodeText&) = delete;
+
+    // Both "" until the first assign; valid until the next assign or the first non-null item.
+    const char* name() const { return held() ? heldText(0) : bytes_; }
+    const char* value() const { return held() ? heldText(heldOffset()) : bytes_ + form_; }
+    // True once assigned with exactly this name (so never for a node that has no text yet).
+    bool hasName(std::string_view name) const;
+    // `name` is at most kMaxNameLength bytes. Either text may point into this one; the item
+    // is kept.
+    void assign(std::string_view name, std::string_view value);
+
+    LibraryItem* item() const { return held() ? load<LibraryItem*>(kItemAt) : nullptr; }
+    // A first non-null item moves a text kept in place to the heap.
+    void setItem(LibraryItem* item);
+
+private:
+    // form_ says where the text is: kHeld, or in place with this value offset (0: no text yet).
+    static constexpr uint8_t kHeld = 0xFF;
+    // Held, the bytes carry the block pointer, the item pointer and the value offset.
+    static constexpr size_t kBlockAt = 0;
+    static constexpr size_t kItemAt = 8;
+    static constexpr size_t kOffsetAt = 16;
+
+    template <typename T>
+    T load(size_t at) const {
+        T field;
+        std::memcpy(&field, bytes_ + at, sizeof field);
+        return field;
+    }
+    template <typename T>
+    void store(size_t at, T field) {
+        std::memcpy(bytes_ + at, &field, sizeof field);
+    }
+
+    bool held() const { return form_ == kHeld; }
+    uint8_t heldOffset() const { return static_cast<uint8_t>(bytes_[kOffsetAt]); }
+    const char* heldText(size_t offset) const {
+        const char* block = load<char*>(kBlockAt);
+        return block ? block + offset : "";
+    }
+    // Hands the heap block (null when there is none) to the caller.
+    std::unique_ptr<char[]> takeBlock();
+    void hold(std::unique_ptr<char[]> block, uint8_t valueOffset, LibraryItem* item);
+
+    alignas(8) char bytes_[kInlineBytes] = {};
+    uint8_t form_ = 0;
+};
+
+static_assert(sizeof(NodeText) == 24);
