@@ -31,6 +31,7 @@
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
 #include "support/MakeLibrary.h"
+#include "platform/Memory.h"
 
 namespace fs = std::filesystem;
 
@@ -44,14 +45,6 @@ std::string libraryFor(int files) {
     if (!makeLibrary("--clean --images --out " + path + " --files " + std::to_string(files))) return {};
     std::ofstream(path + "/.complete");
     return path;
-}
-
-long residentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
 }
 
 // The log goes to /dev/null while a job runs: a terminal would measure itself.
@@ -130,7 +123,7 @@ private:
 };
 
 Figures measure(const std::string& library, const std::string& work) {
-    const long before = residentBytes();
+    const long before = static_cast<long>(residentMemoryBytes());
     Bench bench(library, work);
     Figures figures{};
     figures.firstSeconds = bench.scanSeconds(figures.firstFlushSeconds);
@@ -139,7 +132,8 @@ Figures measure(const std::string& library, const std::string& work) {
     figures.rescanSeconds = bench.scanSeconds(rescanFlushSeconds);
     figures.rescanWroteNothing = fileTimes(work) == written;
     figures.entries = bench.entries();
-    figures.bytesPerEntry = static_cast<double>(residentBytes() - before) / static_cast<double>(figures.entries);
+    const long after = static_cast<long>(residentMemoryBytes());
+    figures.bytesPerEntry = static_cast<double>(after - before) / static_cast<double>(figures.entries);
     return figures;
 }
 

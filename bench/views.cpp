@@ -52,14 +52,6 @@ constexpr std::array<std::string_view, 16> kWords{"Love",   "Night", "Blue",  "F
 constexpr std::array<std::string_view, 10> kGenres{"Rock",  "Hard Rock", "Pop",   "Jazz",       "Heavy Metal",
                                                    "Blues", "Classical", "Funk",  "Rock & Roll", "Electronic"};
 
-long residentBytes() {
-    std::ifstream statm("/proc/self/statm");
-    long pages = 0;
-    long resident = 0;
-    statm >> pages >> resident;
-    return resident * sysconf(_SC_PAGESIZE);
-}
-
 std::string twoDigits(int number) {
     char text[16];
     std::snprintf(text, sizeof text, "%02d", number);
@@ -195,7 +187,7 @@ private:
 
 // Prints the figures; the number of targets missed.
 int measure(const std::string& work, int songs) {
-    const long before = residentBytes();
+    const long before = static_cast<long>(residentMemoryBytes());
     Bench bench(work);
     struct Case {
         const char* name;
@@ -218,9 +210,9 @@ int measure(const std::string& work, int songs) {
         missed += timing.typicalMs > 60.0;
     }
     bench.rebuild(0, "");
-    const double loadedBytes = static_cast<double>(residentBytes() - before) / songs;
+    const double loadedBytes = static_cast<double>(static_cast<long>(residentMemoryBytes()) - before) / songs;
     bench.dropClusters();
-    const double idleBytes = static_cast<double>(residentBytes() - before) / songs;
+    const double idleBytes = static_cast<double>(static_cast<long>(residentMemoryBytes()) - before) / songs;
     const Timing nextSong = bench.worstNextSong();
     std::fflush(stdout);
     std::printf("\n%d songs\n", songs);

@@ -1,5 +1,9 @@
 #pragma once
 // The process's heap and the system.
 
+#include <cstddef>
+
 // Hands free heap pages back to the system after a large temporary structure is gone.
 void returnFreeMemoryToSystem();
+// The process's resident memory in bytes, as the system counts it now.
+size_t residentMemoryBytes();
