@@ -17,7 +17,7 @@ if [ ! -f "$library/.complete" ]; then
 fi
 
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+[ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/program" "$work/run"
 cp build-bench/velmorant "$work/program/"
 cp -r build-bench/web "$work/program/"

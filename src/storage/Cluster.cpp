@@ -21,6 +21,7 @@ void Cluster::load() {
     }
     DecodedCluster decoded = decodeCluster(*bytes);
     files_.splice(files_.end(), decoded.files);
+    for (auto file = files_.begin(); file != files_.end(); ++file) indexFile(file);
     fileBytes_ = static_cast<uint32_t>(decoded.bytesUsed);
     if (!decoded.damaged) return;
     std::printf("Damaged cluster file %s\n", filePath_.c_str());
@@ -42,19 +43,42 @@ bool Cluster::write() {
 }
 
 void Cluster::unload() {
+    index_.clear();
     files_.clear();
     loaded_ = false;
 }
 
 StoreFile* Cluster::find(std::string_view path) {
-    for (StoreFile& file : files_) {
-        if (file.path == path) return &file;
-    }
-    return nullptr;
+    const auto found = index_.find(path);
+    return found == index_.end() ? nullptr : &*found->second;
 }
 
 StoreFile& Cluster::append(StoreFile file) {
-    return files_.emplace_back(std::move(file));
+    files_.push_back(std::move(file));
+    indexFile(std::prev(files_.end()));
+    return files_.back();
+}
+
+void Cluster::moveFile(Files::const_iterator file, std::string newPath, Cluster& target) {
+    forgetFile(file);
+    const auto moved = files_.erase(file, file);  // the same position, but mutable
+    moved->path = std::move(newPath);
+    target.files_.splice(target.files_.end(), files_, moved);
+    target.indexFile(moved);
+}
+
+// A cluster file may hold one path twice; the first one is the one found.
+void Cluster::indexFile(Files::iterator file) {
+    index_.try_emplace(file->path, file);
+}
+
+void Cluster::forgetFile(Files::const_iterator file) {
+    const auto found = index_.find(file->path);
+    if (found == index_.end() || found->second != file) return;
+    index_.erase(found);
+    for (auto other = files_.begin(); other != files_.end(); ++other) {
+        if (other != file && other->path == file->path) return indexFile(other);
+    }
 }
 
 void Cluster::fileClosed(uint32_t now) {

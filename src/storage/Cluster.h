@@ -6,6 +6,7 @@
 #include <list>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "storage/StoreFile.h"
 
@@ -19,7 +20,6 @@ public:
     bool loaded() const { return loaded_; }
     bool dirty() const { return dirty_; }
     uint32_t fileBytes() const { return fileBytes_; }
-    Files& files() { return files_; }
     const Files& files() const { return files_; }
 
     // Reads the cluster file unless the cluster is loaded. A missing file is an empty
@@ -30,8 +30,11 @@ public:
     // Forgets the files; the caller writes first.
     void unload();
 
+    // The first file of that path; constant time, so a large library opens quickly.
     StoreFile* find(std::string_view path);
     StoreFile& append(StoreFile file);
+    // Gives the file a new path and moves it to the end of `target` (which may be this).
+    void moveFile(Files::const_iterator file, std::string newPath, Cluster& target);
     void markDirty() { dirty_ = true; }
 
     void fileOpened() { ++openCount_; }
@@ -42,9 +45,12 @@ public:
 
 private:
     std::string damagedCopyPath() const;
+    void indexFile(Files::iterator file);
+    void forgetFile(Files::const_iterator file);
 
     std::string filePath_;
     Files files_;
+    std::unordered_map<std::string_view, Files::iterator> index_;  // keys view the files' paths
     int openCount_ = 0;
     uint32_t lastCloseTime_ = 0;
     bool dirty_ = false;

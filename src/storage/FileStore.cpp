@@ -143,7 +143,7 @@ void FileStore::storeRenamePrefix(std::string_view from, std::string_view to) {
     const std::string newPrefix = normalisePath(to);
     struct Move {
         Cluster* cluster;
-        Cluster::Files::iterator file;
+        Cluster::Files::const_iterator file;
     };
     std::vector<Move> moves;
     for (auto& cluster : clusters_) {
@@ -159,8 +159,7 @@ void FileStore::storeRenamePrefix(std::string_view from, std::string_view to) {
         move.cluster->markDirty();
         target.markDirty();
         if (move.file->inUse) target.moveOpenCountFrom(*move.cluster);
-        move.file->path = std::move(newPath);
-        target.files().splice(target.files().end(), move.cluster->files(), move.file);
+        move.cluster->moveFile(move.file, std::move(newPath), target);
     }
 }
 
