@@ -1,0 +1,67 @@
+#include "views/DiagnosticPagesHtml.h"
+
+#include "library/Repository.h"
+#include "library/RepositoryFolder.h"
+#include "storage/Node.h"
+#include "text/HtmlEscape.h"
+#include "views/LibraryView.h"
+#include "views/SongRowHtml.h"
+
+namespace {
+
+constexpr int kPicturesPerRow = 8;
+
+// A node without any text (a tree's root) reads as "null".
+void dumpNode(std::string& out, const Node& node) {
+    const std::string_view name = node.name();
+    out += "<DIV>";
+    appendHtmlEscaped(out, name.empty() ? "null" : name);
+    out += " = ";
+    appendHtmlEscaped(out, name.empty() ? "null" : node.value());
+    if (node.firstChild()) {
+        out += "<BLOCKQUOTE>";
+        for (const Node& child : node.children()) dumpNode(out, child);
+        out += "</BLOCKQUOTE>";
+    }
+    out += "</DIV>";
+}
+
+void dumpFolder(std::string& out, const RepositoryFolder& folder) {
+    out += "<h2>";
+    appendHtmlEscaped(out, folder.path());
+    out += "</h2>";
+    dumpNode(out, folder.content());
+    if (folder.children().empty()) return;
+    out += "<BLOCKQUOTE>";
+    for (const auto& child : folder.children()) dumpFolder(out, *child);
+    out += "</BLOCKQUOTE>";
+}
+
+}  // namespace
+
+void renderCoversPage(std::string& out, const LibraryView& view) {
+    out += "<html><style> img { max-width: 100px; max-height: 100px; border: 1px solid black; margin: 1px; } "
+           "div { height: 125px; } </style>"
+           "<body style='font-size: 10px; font-family: sans-serif; background-color: #222; color: #EEE'>\n<div>";
+    const auto folders = view.folders();
+    int32_t last = -1;
+    int count = 0;
+    for (size_t n = 0; n < folders.size(); ++n) {
+        const std::optional<int32_t> art = folderArtNumber(view, *folders[n], static_cast<int32_t>(n));
+        if (!art || *art == last) continue;
+        last = *art;
+        imageTag(out, {}, *art);
+        if (++count % kPicturesPerRow == 0) out += "</div>\n<div>";
+    }
+    out += "</div><p>Number of images: " + std::to_string(count) + "</p></body></html>";
+}
+
+void renderLibraryDump(std::string& out, Repository& repository) {
+    out += "<html><style> blockquote { margin-top: 0px; margin-bottom: 0px; } h2 { font-size: 100%; "
+           "background-color: gray; } </style>"
+           "<body style='white-space: pre; font-size: 10px; font-family: sans-serif'><H1>Library info</H1>";
+    dumpNode(out, repository.settings());
+    out += "<H1>Library</H1>";
+    for (const auto& folder : repository.folders()) dumpFolder(out, *folder);
+    out += "</body></html>";
+}

@@ -1,0 +1,16 @@
+#pragma once
+// Two whole pages for looking inside the library: every folder picture of the view
+// ("/listcovers") and the settings and folder trees ("/getinfo_db"). Both append to the
+// response body under the application lock; stored texts are escaped.
+
+#include <string>
+
+class LibraryView;
+class Repository;
+
+// A folder's picture as the folder heads show it; a picture shared by consecutive folders
+// (their parent's) appears once. Ends with the number of pictures.
+void renderCoversPage(std::string& out, const LibraryView& view);
+
+// The settings tree, then every top-level folder with its content and subfolders, nested.
+void renderLibraryDump(std::string& out, Repository& repository);

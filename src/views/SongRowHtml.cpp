@@ -1,0 +1,72 @@
+#include "views/SongRowHtml.h"
+
+#include "library/EntryNames.h"
+#include "library/LibraryItem.h"
+#include "library/RepositoryFolder.h"
+#include "storage/Node.h"
+#include "text/HtmlEscape.h"
+#include "views/LibraryView.h"
+
+namespace {
+
+void radioLinks(std::string& out, const Node& entry) {
+    if (const char* home = entry.childValue("HOMEURL", nullptr)) {
+        out += " <a target='_blank' href='";
+        appendHtmlEscaped(out, home);
+        out += "' class='radio_web'>[web]</a>";
+    }
+    if (const char* history = entry.childValue("HISTORY", nullptr)) {
+        out += " <a target='_blank' href='";
+        appendHtmlEscaped(out, history);
+        out += "' class='radio_history'>[history]</a>";
+    }
+    const char* description = entry.childValue("DESCRIPTION", "");
+    if (*description != '\0') {
+        out += "<span class='radio_descr'> - ";
+        appendHtmlEscaped(out, description);
+        out += "</span>";
+    }
+}
+
+bool hasImage(const RepositoryFolder& folder) {
+    return folder.content().findChild(entry::kImage) != nullptr;
+}
+
+}  // namespace
+
+void imageTag(std::string& out, std::string_view attributes, int32_t n) {
+    out += "<img ";
+    if (!attributes.empty()) {
+        out += attributes;
+        out += ' ';
+    }
+    out += "src='img&id=" + std::to_string(n) + "&nr=0'>";
+}
+
+void songRow(std::string& out, const LibraryItem& item, int32_t rowId, bool inQueue, bool withArt) {
+    const Node& entry = *item.node;
+    const bool radio = entry.hasName(entry::kRadio);
+    out += "<tr id='s" + std::to_string(rowId) + "'>";
+    out += withArt ? "<td class='td_with_art'>" : "<td>";
+    if (radio) out += "<img src='gfx/radio.png' class='type_icon'>";
+    if (const char* artist = entry.childValue("ARTIST", nullptr)) {
+        appendHtmlEscaped(out, artist);
+        out += " - ";
+    }
+    appendHtmlEscaped(out, entry.childValue("TITLE", entry.value()));
+    if (radio) radioLinks(out, entry);
+    out += "</td><td>";
+    out += inQueue ? "<button class='btndel'></button>" : "<button class='btnadd'></button>";
+    out += "<button class='btnmenu'></button>";
+    appendHtmlEscaped(out, entry.childValue("TIME", "-"));
+    out += "</td><td class='r";
+    appendHtmlEscaped(out, entry.childValue("RATE", "0"));
+    out += "'></td></tr>\n";
+}
+
+std::optional<int32_t> folderArtNumber(const LibraryView& view, const RepositoryFolder& folder, int32_t n) {
+    if (hasImage(folder)) return n;
+    const RepositoryFolder* parent = folder.parent();
+    if (parent && hasImage(*parent)) return view.folderNumber(parent);
+    return std::nullopt;
+}
