@@ -8,9 +8,16 @@ namespace {
 
 // In matching order.
 constexpr std::array kCommands{
+    Command{"/list", commandList},
+    Command{"/listqueue", commandListQueue},
+    Command{"/listradio", commandListRadio},
+    Command{"/listcovers", commandListCovers},
     Command{"/blank", commandBlank},
+    Command{"/listfilter", commandListFilter},
+    Command{"/listfilterselect", commandListFilterSelect},
     Command{"/move_dir", commandMoveDir},
     Command{"/getinfo_fs", commandGetInfoFs},
+    Command{"/getinfo_db", commandGetInfoDb},
     Command{"/test", commandTest},
     Command{"/flush", commandFlush},
     Command{"/scan", commandScan},

@@ -18,6 +18,15 @@ struct CommandCall {
 // The answer of commands that have nothing to report: the two bytes "ok".
 void answerOk(HttpConnection& connection);
 
+// ListCommands.cpp
+void commandList(CommandCall& call);
+void commandListQueue(CommandCall& call);
+void commandListRadio(CommandCall& call);
+void commandListCovers(CommandCall& call);
+void commandListFilter(CommandCall& call);
+void commandListFilterSelect(CommandCall& call);
+void commandGetInfoDb(CommandCall& call);
+
 // ControlCommands.cpp
 void commandBlank(CommandCall& call);
 void commandTest(CommandCall& call);

@@ -1,0 +1,66 @@
+#include <string>
+
+#include "library/Repository.h"
+#include "server/CommandServices.h"
+#include "server/Commands.h"
+#include "server/HttpConnection.h"
+#include "views/DiagnosticPagesHtml.h"
+#include "views/FilterHtml.h"
+#include "views/FilterSet.h"
+#include "views/LibraryPageHtml.h"
+#include "views/LibraryView.h"
+#include "views/PlayQueue.h"
+#include "views/RadioListHtml.h"
+
+namespace {
+
+void sendPage(HttpConnection& connection, const std::string& html) {
+    connection.appendBody(html);
+    connection.sendHtml();
+}
+
+}  // namespace
+
+void commandList(CommandCall& call) {
+    CommandServices& s = call.services;
+    std::string html;
+    renderLibraryPage(html, s.view, s.queue, s.repository, s.filters, false);
+    sendPage(call.connection, html);
+}
+
+void commandListQueue(CommandCall& call) {
+    CommandServices& s = call.services;
+    std::string html;
+    renderLibraryPage(html, s.view, s.queue, s.repository, s.filters, true);
+    sendPage(call.connection, html);
+}
+
+void commandListRadio(CommandCall& call) {
+    std::string html;
+    renderRadioList(html, call.services.repository.radioList());
+    sendPage(call.connection, html);
+}
+
+void commandListCovers(CommandCall& call) {
+    std::string html;
+    renderCoversPage(html, call.services.view);
+    sendPage(call.connection, html);
+}
+
+void commandListFilter(CommandCall& call) {
+    std::string html;
+    renderFilterTable(html, call.services.filters);
+    sendPage(call.connection, html);
+}
+
+void commandListFilterSelect(CommandCall& call) {
+    std::string names;
+    renderFilterNames(names, call.services.filters);
+    sendPage(call.connection, names);
+}
+
+void commandGetInfoDb(CommandCall& call) {
+    std::string html;
+    renderLibraryDump(html, call.services.repository);
+    sendPage(call.connection, html);
+}
