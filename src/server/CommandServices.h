@@ -3,6 +3,7 @@
 // dispatcher references; commands run under the application lock.
 
 #include <atomic>
+#include <memory>
 #include <mutex>
 #include <string>
 
@@ -14,6 +15,7 @@ class PlayQueue;
 class Repository;
 class Scanner;
 class ScanWorker;
+class SongPlayer;
 class StatusBoard;
 
 struct CommandServices {
@@ -25,6 +27,7 @@ struct CommandServices {
     LibraryView& view;
     PlayQueue& queue;
     PlayPosition& position;
+    std::unique_ptr<SongPlayer>& player;  // set by start, before any request arrives
     StatusBoard& statusBoard;
     Scanner& scanner;
     ScanWorker& scanWorker;

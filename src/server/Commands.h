@@ -27,6 +27,29 @@ void commandListFilter(CommandCall& call);
 void commandListFilterSelect(CommandCall& call);
 void commandGetInfoDb(CommandCall& call);
 
+// PlaybackCommands.cpp
+void commandPlay(CommandCall& call);
+void commandPause(CommandCall& call);
+void commandStop(CommandCall& call);
+void commandSet(CommandCall& call);
+void commandPrev(CommandCall& call);
+void commandNext(CommandCall& call);
+void commandSetPosition(CommandCall& call);
+void commandSetVolume(CommandCall& call);
+void commandSpeedUp(CommandCall& call);
+void commandSpeedDown(CommandCall& call);
+void commandQueueAdd(CommandCall& call);
+void commandQueueDel(CommandCall& call);
+void commandQueueClear(CommandCall& call);
+void commandQueueShuffle(CommandCall& call);
+
+// ViewCommands.cpp
+void commandSetPage(CommandCall& call);
+void commandSetShuffle(CommandCall& call);
+void commandSetFlat(CommandCall& call);
+void commandSetPageToCurrentSong(CommandCall& call);
+void commandRebuildList(CommandCall& call);
+
 // ControlCommands.cpp
 void commandBlank(CommandCall& call);
 void commandTest(CommandCall& call);
