@@ -34,6 +34,7 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .player = player,
                 .statusBoard = statusBoard,
                 .scanner = scanner_,
+                .scanRunning = scanRunning,
                 .scanWorker = scanWorker_,
                 .radioListUrl = settings.radioListUrl,
                 .coverSearchHost = settings.coverSearchHost} {}

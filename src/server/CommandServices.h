@@ -30,6 +30,7 @@ struct CommandServices {
     std::unique_ptr<SongPlayer>& player;  // set by start, before any request arrives
     StatusBoard& statusBoard;
     Scanner& scanner;
+    const std::atomic<bool>& scanRunning;
     ScanWorker& scanWorker;
     const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
     const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST

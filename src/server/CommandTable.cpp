@@ -45,6 +45,7 @@ constexpr std::array kCommands{
     Command{"/getuserpref", commandGetUserPref},
     Command{"/setuserpref", commandSetUserPref},
     Command{"/setpagetocurrentsong", commandSetPageToCurrentSong},
+    Command{"/fetch", commandFetch},
 };
 
 }  // namespace

@@ -50,6 +50,9 @@ void commandSetFlat(CommandCall& call);
 void commandSetPageToCurrentSong(CommandCall& call);
 void commandRebuildList(CommandCall& call);
 
+// StatusFeed.cpp
+void commandFetch(CommandCall& call);
+
 // ControlCommands.cpp
 void commandBlank(CommandCall& call);
 void commandTest(CommandCall& call);
