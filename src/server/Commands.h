@@ -53,6 +53,13 @@ void commandRebuildList(CommandCall& call);
 // StatusFeed.cpp
 void commandFetch(CommandCall& call);
 
+// FilterCommands.cpp
+void commandNewFilter(CommandCall& call);
+void commandSetFilterData(CommandCall& call);
+void commandRemoveFilter(CommandCall& call);
+void commandSearch(CommandCall& call);
+void commandSetFilter(CommandCall& call);
+
 // ControlCommands.cpp
 void commandBlank(CommandCall& call);
 void commandTest(CommandCall& call);
