@@ -31,6 +31,7 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .view = view,
                 .queue = queue,
                 .position = position,
+                .audioEngine = audioEngine,
                 .player = player,
                 .statusBoard = statusBoard,
                 .scanner = scanner_,

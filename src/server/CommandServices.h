@@ -7,6 +7,7 @@
 #include <mutex>
 #include <string>
 
+class AudioEngine;
 class FileStore;
 class FilterSet;
 class LibraryView;
@@ -27,7 +28,8 @@ struct CommandServices {
     LibraryView& view;
     PlayQueue& queue;
     PlayPosition& position;
-    std::unique_ptr<SongPlayer>& player;  // set by start, before any request arrives
+    std::unique_ptr<AudioEngine>& audioEngine;  // set by start, before any request arrives
+    std::unique_ptr<SongPlayer>& player;        // likewise
     StatusBoard& statusBoard;
     Scanner& scanner;
     const std::atomic<bool>& scanRunning;

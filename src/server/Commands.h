@@ -70,7 +70,16 @@ void commandMoveDir(CommandCall& call);
 void commandFlush(CommandCall& call);
 
 // InfoPages.cpp
+void commandGetInfo(CommandCall& call);
 void commandGetInfoFs(CommandCall& call);
+
+// SongCommands.cpp
+void commandGetSongInfo(CommandCall& call);
+void commandGetData(CommandCall& call);
+void commandSetRate(CommandCall& call);
+void commandRescanTags(CommandCall& call);
+void commandPrintTitle(CommandCall& call);
+void commandFetchEq(CommandCall& call);
 
 // SettingsCommands.cpp
 void commandGetUserPref(CommandCall& call);

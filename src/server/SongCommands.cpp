@@ -1,0 +1,103 @@
+#include <cstdlib>
+#include <ctime>
+#include <string>
+
+#include "audio/SongPlayer.h"
+#include "library/LibraryItem.h"
+#include "library/RadioList.h"
+#include "library/Repository.h"
+#include "library/RepositoryFolder.h"
+#include "server/CommandServices.h"
+#include "server/Commands.h"
+#include "server/HttpConnection.h"
+#include "server/Request.h"
+#include "storage/Node.h"
+#include "text/Decimal.h"
+#include "views/LibraryView.h"
+#include "views/PlayPosition.h"
+
+namespace {
+
+LibraryItem* namedItem(CommandCall& call) {
+    return call.services.position.itemByNumber(decimalValue(getParam("id", call.request.params)));
+}
+
+}  // namespace
+
+void commandGetSongInfo(CommandCall& call) {
+    const LibraryItem* item = namedItem(call);
+    if (!item) return answerOk(call.connection);
+    const Node& entry = *item->node;
+    std::string lines = "FILE " + std::string(entry.value()) + "\n";
+    lines += "PATH " + (item->folder ? item->folder->path().str() : std::string()) + "\n";
+    for (const char* key : {"TITLE", "ARTIST", "ALBUM", "GENRE", "RATE", "YEAR", "TRACK", "PLAYCOUNT"}) {
+        lines.append(key).append(" ").append(entry.childValue(key, "-")).append("\n");
+    }
+    if (const char* added = entry.childValue("ADDED", nullptr)) {
+        const std::time_t seconds = std::atol(added);
+        std::tm utc{};
+        char text[32];
+        lines += "ADDED " + std::string(asctime_r(gmtime_r(&seconds, &utc), text)) + "\n";
+    }
+    call.connection.appendBody(lines);
+    call.connection.sendHtml();
+}
+
+// One value per token, in the order of the tokens; an entry without the field gives "".
+void commandGetData(CommandCall& call) {
+    if (const LibraryItem* item = namedItem(call)) {
+        for (int occurrence = 0;; ++occurrence) {
+            bool found = false;
+            const std::string token = getParam("token", call.request.params, occurrence, found);
+            if (!found) break;
+            call.connection.appendBody(item->node->childValue(token, ""));
+            call.connection.appendBody("\n");
+        }
+    }
+    call.connection.sendHtml();
+}
+
+void commandSetRate(CommandCall& call) {
+    if (LibraryItem* item = namedItem(call)) {
+        call.services.view.rateEntry(*item, getParam("value", call.request.params));
+        if (item->node->hasName("RADIO")) {
+            call.services.repository.radioList().save();
+        } else if (item->folder) {
+            item->folder->save();
+        }
+    }
+    answerOk(call.connection);
+}
+
+void commandRescanTags(CommandCall& call) {
+    call.services.view.queueAllForTags();
+    answerOk(call.connection);
+}
+
+void commandPrintTitle(CommandCall& call) {
+    Str title;
+    Str artist;
+    if (call.services.player->isEndless()) {
+        Str album;
+        call.services.player->readStreamTitle(title, artist, album);
+        if (title.empty()) title = "unknown title";
+    } else if (const LibraryItem* item = call.services.position.currentItem()) {
+        title = item->node->childValue("TITLE", item->node->value());
+        artist = item->node->childValue("ARTIST", "");
+    }
+    call.connection.appendBody(artist.empty() ? title.str() : artist.str() + " - " + title.str());
+    call.connection.sendHtml();
+}
+
+void commandFetchEq(CommandCall& call) {
+    Repository& repository = call.services.repository;
+    std::string text = "<EQ>";
+    for (int band = 0; band < 3; ++band) {
+        const std::string prefix = "EQ_" + std::to_string(band) + "_";
+        text += "<CENTER>" + repository.getSetting(prefix + "CENTER").str() + "</CENTER>\n";
+        text += "<BANDWIDTH>" + repository.getSetting(prefix + "BANDWIDTH").str() + "</BANDWIDTH>\n";
+        text += "<GAIN>" + repository.getSetting(prefix + "GAIN").str() + "</GAIN>\n";
+    }
+    call.connection.appendBody(text + "</EQ>");
+    call.connection.sendHtml();
+}
