@@ -65,7 +65,9 @@ std::optional<std::vector<uint8_t>> readDiskFile(std::string_view path, uint64_t
     struct stat status {};
     if (::fstat(::fileno(file.get()), &status) == 0 && status.st_size > 0) {
         if (static_cast<uint64_t>(status.st_size) > maxBytes) return std::nullopt;
-        bytes.reserve(static_cast<size_t>(status.st_size));
+        // Straight into place: the cluster files alone are megabytes at every start.
+        bytes.resize(static_cast<size_t>(status.st_size));
+        bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file.get()));
     }
     uint8_t chunk[65536];
     while (const size_t count = std::fread(chunk, 1, sizeof chunk, file.get())) {

@@ -21,6 +21,7 @@ void Cluster::load() {
     }
     DecodedCluster decoded = decodeCluster(*bytes);
     files_.splice(files_.end(), decoded.files);
+    index_.reserve(files_.size());
     for (auto file = files_.begin(); file != files_.end(); ++file) indexFile(file);
     fileBytes_ = static_cast<uint32_t>(decoded.bytesUsed);
     if (!decoded.damaged) return;

@@ -30,7 +30,8 @@ FixedPool::FixedPool(size_t slotSize, uint8_t slotsPerPage, size_t slotAlignment
       alignment_(std::max(slotAlignment, alignof(Page))),
       stride_(roundUp(slotSize_ + 1, alignment_)),
       firstSlotOffset_(roundUp(sizeof(Page) + 1, alignment_)),
-      pageBytes_(firstSlotOffset_ + stride_ * slotsPerPage_) {}
+      pageBytes_(firstSlotOffset_ + stride_ * slotsPerPage_),
+      blocks_(pageBytes_, alignment_) {}
 
 FixedPool::~FixedPool() {
     while (ring_.next != &ring_) {
@@ -114,7 +115,7 @@ size_t FixedPool::pageCount() const {
 // A new page's slots are carved on demand from the last index down, which hands them
 // out in the order a free list filled in index order would, without touching them all.
 FixedPool::Page* FixedPool::newPage() {
-    void* memory = ::operator new(pageBytes_, std::align_val_t(alignment_), std::nothrow);
+    void* memory = blocks_.take();
     if (!memory) return nullptr;
     const auto slots = static_cast<uint8_t>(slotsPerPage_);
     Page* page = new (memory) Page{nullptr, nullptr, nullptr, slots, slots};
@@ -139,7 +140,7 @@ std::byte* FixedPool::takeSlot(Page* page) {
 
 void FixedPool::deletePage(Page* page) {
     ASAN_UNPOISON_MEMORY_REGION(page, pageBytes_);
-    ::operator delete(page, std::align_val_t(alignment_));
+    blocks_.give(page);
     --pageCount_;
 }
 

@@ -1,11 +1,12 @@
 #pragma once
 // Equal-sized slots carved from pages, for records made and dropped by the hundred
-// thousand. Any thread may allocate and release; a page goes back to the heap as soon as
+// thousand. Any thread may allocate and release; a page goes back to its block as soon as
 // its last slot is free, so memory follows the number of live records.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "storage/PageBlocks.h"
 #include "storage/SpinLock.h"
 
 class FixedPool {
@@ -56,6 +57,7 @@ private:
     const size_t firstSlotOffset_;
     const size_t pageBytes_;
 
+    PageBlocks blocks_;
     mutable SpinLock lock_;
     // Sentinel of the page ring: full pages gather at the front, the last page has a free slot.
     Page ring_{&ring_, &ring_, nullptr, 0, 0};

@@ -8,11 +8,6 @@
 
 namespace {
 
-// Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
-std::string_view storedName(std::string_view name) {
-    return name.substr(0, std::min(name.size(), Node::kMaxNameLength));
-}
-
 bool contains(std::span<const std::string_view> keys, std::string_view name) {
     return std::find(keys.begin(), keys.end(), name) != keys.end();
 }
@@ -56,10 +51,6 @@ void Node::clearChildren() {
 
 void Node::setText(std::string_view name, std::string_view value) {
     text_.assign(storedName(name), value);
-}
-
-bool Node::hasName(std::string_view name) const {
-    return text_.hasName(storedName(name));
 }
 
 void Node::linkAtEnd(Node* child) {

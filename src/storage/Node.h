@@ -38,7 +38,8 @@ public:
     const char* name() const { return text_.name(); }
     const char* value() const { return text_.value(); }
     void setText(std::string_view name, std::string_view value);
-    bool hasName(std::string_view name) const;
+    // Inline like NodeText's.
+    bool hasName(std::string_view name) const { return text_.hasName(storedName(name)); }
 
     // The operations that create a child return null when the pool cannot grow.
     Node* appendChild(std::string_view name, std::string_view value);
@@ -111,6 +112,10 @@ public:
     ChildRange children() const { return {firstChild_}; }
 
 private:
+    // Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
+    static std::string_view storedName(std::string_view name) {
+        return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
+    }
     static void destroyWithSiblings(Node* node);
     void linkAtEnd(Node* child);
 

@@ -13,12 +13,6 @@ void compose(char* out, std::string_view name, std::string_view value) {
 
 }  // namespace
 
-bool NodeText::hasName(std::string_view name) const {
-    if (!held()) return form_ != 0 && std::string_view(bytes_, form_ - 1u) == name;
-    const char* block = load<char*>(kBlockAt);
-    return block && std::string_view(block, heldOffset() - 1u) == name;
-}
-
 // The new text is composed in full before the old one goes, because either text may point
 // into it.
 void NodeText::assign(std::string_view name, std::string_view value) {

@@ -29,7 +29,12 @@ public:
     const char* name() const { return held() ? heldText(0) : bytes_; }
     const char* value() const { return held() ? heldText(heldOffset()) : bytes_ + form_; }
     // True once assigned with exactly this name (so never for a node that has no text yet).
-    bool hasName(std::string_view name) const;
+    // Inline, as it runs for every key of every entry while a view is built.
+    bool hasName(std::string_view name) const {
+        if (!held()) return form_ != 0 && std::string_view(bytes_, form_ - 1u) == name;
+        const char* block = load<char*>(kBlockAt);
+        return block && std::string_view(block, heldOffset() - 1u) == name;
+    }
     // `name` is at most kMaxNameLength bytes. Either text may point into this one; the item
     // is kept.
     void assign(std::string_view name, std::string_view value);

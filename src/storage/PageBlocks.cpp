@@ -1,0 +1,140 @@
+#include "storage/PageBlocks.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
+#include <sys/mman.h>
+
+#include <sanitizer/asan_interface.h>
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
+struct PageBlocks::Block : Links {
+    std::byte* freePage;  // a free page's first bytes hold the next free page of its block
+    size_t usedPages;
+    size_t carvedPages;   // pages from this index on were never handed out yet
+};
+
+namespace {
+
+// The size of a transparent huge page on x86-64.
+constexpr size_t kHugePageBytes = size_t{2} << 20;
+constexpr size_t kMinPagesPerBlock = 16;
+
+size_t roundUp(size_t value, size_t alignment) {
+    return (value + alignment - 1) / alignment * alignment;
+}
+
+}  // namespace
+
+PageBlocks::PageBlocks(size_t pageBytes, size_t pageAlignment)
+    : pageBytes_(roundUp(std::max(pageBytes, sizeof(std::byte*)), pageAlignment)),
+      firstPageOffset_(roundUp(sizeof(Block), pageAlignment)),
+      blockBytes_(std::bit_ceil(std::max(kHugePageBytes, firstPageOffset_ + pageBytes_ * kMinPagesPerBlock))),
+      pagesPerBlock_((blockBytes_ - firstPageOffset_) / pageBytes_) {}
+
+PageBlocks::~PageBlocks() {
+    while (ring_.next != &ring_) {
+        auto* block = static_cast<Block*>(ring_.next);
+        unlink(block);
+        unmapBlock(block);
+    }
+}
+
+void* PageBlocks::take() {
+    Block* block = availableBlock();
+    if (!block) return nullptr;
+    if (block->usedPages++ == 0) --emptyBlocks_;
+    std::byte* page = block->freePage;
+    if (page) {
+        std::memcpy(&block->freePage, page, sizeof block->freePage);
+    } else {
+        page = reinterpret_cast<std::byte*>(block) + firstPageOffset_ + block->carvedPages++ * pageBytes_;
+    }
+    if (block->usedPages == pagesPerBlock_) {
+        unlink(block);
+        linkAtFront(block);
+    }
+    return page;
+}
+
+void PageBlocks::give(void* pagePointer) {
+    auto* page = static_cast<std::byte*>(pagePointer);
+    Block* block = blockOf(page);
+    std::memcpy(page, &block->freePage, sizeof block->freePage);
+    block->freePage = page;
+    if (block != ring_.previous) {
+        unlink(block);
+        linkAtEnd(block);
+    }
+    if (--block->usedPages > 0) return;
+    if (emptyBlocks_ == 0) {
+        ++emptyBlocks_;
+        return;
+    }
+    unlink(block);
+    unmapBlock(block);
+}
+
+PageBlocks::Block* PageBlocks::availableBlock() {
+    if (ring_.previous != &ring_) {
+        auto* last = static_cast<Block*>(ring_.previous);
+        if (last->usedPages < pagesPerBlock_) return last;
+    }
+    Block* block = mapBlock();
+    if (block) linkAtEnd(block);
+    return block;
+}
+
+// Mapped at twice the size and trimmed, so the block is aligned to its size and a page
+// finds its block by masking its address.
+PageBlocks::Block* PageBlocks::mapBlock() {
+    void* mapped = ::mmap(nullptr, blockBytes_ * 2, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto start = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t aligned = roundUp(start, blockBytes_);
+    if (aligned > start) ::munmap(mapped, aligned - start);
+    ::munmap(reinterpret_cast<void*>(aligned + blockBytes_), start + blockBytes_ - aligned);
+    // Only a hint: without huge pages the block simply faults in page by page.
+    ::madvise(reinterpret_cast<void*>(aligned), blockBytes_, MADV_HUGEPAGE);
+#if defined(__SANITIZE_ADDRESS__)
+    // Heap blocks that only pool records point to (long node texts) are not leaks.
+    __lsan_register_root_region(reinterpret_cast<void*>(aligned), blockBytes_);
+#endif
+    ++emptyBlocks_;
+    return new (reinterpret_cast<void*>(aligned)) Block{{nullptr, nullptr}, nullptr, 0, 0};
+}
+
+void PageBlocks::unmapBlock(Block* block) {
+#if defined(__SANITIZE_ADDRESS__)
+    __lsan_unregister_root_region(block, blockBytes_);
+#endif
+    ASAN_UNPOISON_MEMORY_REGION(block, blockBytes_);
+    ::munmap(block, blockBytes_);
+}
+
+PageBlocks::Block* PageBlocks::blockOf(void* page) const {
+    return reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(page) & ~(blockBytes_ - 1));
+}
+
+void PageBlocks::linkAtEnd(Links* block) {
+    block->next = &ring_;
+    block->previous = ring_.previous;
+    ring_.previous->next = block;
+    ring_.previous = block;
+}
+
+void PageBlocks::linkAtFront(Links* block) {
+    block->previous = &ring_;
+    block->next = ring_.next;
+    ring_.next->previous = block;
+    ring_.next = block;
+}
+
+void PageBlocks::unlink(Links* block) {
+    block->previous->next = block->next;
+    block->next->previous = block->previous;
+}
