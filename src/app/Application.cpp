@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 
+#include "app/LocalCommand.h"
 #include "app/ProcessFlags.h"
 #include "app/ServerSettings.h"
 #include "audio/ApplyVolume.h"
@@ -38,7 +39,8 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .scanRunning = scanRunning,
                 .scanWorker = scanWorker_,
                 .radioListUrl = settings.radioListUrl,
-                .coverSearchHost = settings.coverSearchHost} {}
+                .coverSearchHost = settings.coverSearchHost,
+                .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {}
 
 Application::~Application() = default;
 

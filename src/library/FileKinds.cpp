@@ -1,6 +1,7 @@
 #include "library/FileKinds.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <initializer_list>
 #include <string>
 
@@ -35,6 +36,18 @@ bool isAudioFile(std::string_view name) {
 
 bool isImageFile(std::string_view name) {
     return hasExtension(name, {"jpg", "jpeg", "gif", "png", "bmp", "tga"});
+}
+
+bool looksLikePicture(std::string_view name, std::string_view bytes) {
+    if (hasExtension(name, {"jpg", "jpeg"})) return bytes.starts_with("\xFF\xD8\xFF");
+    if (hasExtension(name, {"png"})) return bytes.starts_with("\x89PNG\r\n\x1A\n");
+    if (hasExtension(name, {"gif"})) return bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a");
+    if (hasExtension(name, {"bmp"})) return bytes.starts_with("BM");
+    if (!hasExtension(name, {"tga"}) || bytes.size() < 18) return false;
+    const auto colourMapType = static_cast<uint8_t>(bytes[1]);
+    const auto imageType = static_cast<uint8_t>(bytes[2]);
+    const bool knownType = (imageType >= 1 && imageType <= 3) || (imageType >= 9 && imageType <= 11);
+    return colourMapType <= 1 && knownType;
 }
 
 bool isTrackerModule(std::string_view name) {

@@ -7,6 +7,9 @@
 
 bool isAudioFile(std::string_view name);
 bool isImageFile(std::string_view name);
+// Whether the bytes begin the way pictures of the name's extension do (TGA, which has no
+// signature, by a plausible header).
+bool looksLikePicture(std::string_view name, std::string_view bytes);
 bool isTrackerModule(std::string_view name);
 // ".pls" or ".m3u" in any letter case.
 bool isPlaylistFile(std::string_view name);

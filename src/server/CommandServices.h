@@ -3,9 +3,11 @@
 // dispatcher references; commands run under the application lock.
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 class AudioEngine;
 class FileStore;
@@ -36,4 +38,6 @@ struct CommandServices {
     ScanWorker& scanWorker;
     const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
     const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST
+    // Sends a command to this server as a request of its own; returns without waiting.
+    std::function<void(std::string_view)> sendLocalCommand;
 };

@@ -13,6 +13,7 @@ constexpr std::array kCommands{
     Command{"/listradio", commandListRadio},
     Command{"/listcovers", commandListCovers},
     Command{"/blank", commandBlank},
+    Command{"/songaction", commandSongAction},
     Command{"/print_title", commandPrintTitle},
     Command{"/getsonginfo", commandGetSongInfo},
     Command{"/getdata", commandGetData},
@@ -49,8 +50,12 @@ constexpr std::array kCommands{
     Command{"/scan", commandScan},
     Command{"/rescantags", commandRescanTags},
     Command{"/syncradio", commandSyncRadio},
+    Command{"/artwork", commandArtwork},
     Command{"/findimg", commandFindImg},
     Command{"/fetcheq", commandFetchEq},
+    Command{"/img", commandImg},
+    Command{"/saveart", commandSaveArt},
+    Command{"/dir", commandDir},
     Command{"/search", commandSearch},
     Command{"/setfilter", commandSetFilter},
     Command{"/quit", commandQuit},
@@ -58,6 +63,7 @@ constexpr std::array kCommands{
     Command{"/setuserpref", commandSetUserPref},
     Command{"/setpagetocurrentsong", commandSetPageToCurrentSong},
     Command{"/fetch", commandFetch},
+    Command{"/widget/VelmorantWidget.zip", commandWidget},
 };
 
 }  // namespace

@@ -49,6 +49,7 @@ void commandSetShuffle(CommandCall& call);
 void commandSetFlat(CommandCall& call);
 void commandSetPageToCurrentSong(CommandCall& call);
 void commandRebuildList(CommandCall& call);
+void commandDir(CommandCall& call);
 
 // StatusFeed.cpp
 void commandFetch(CommandCall& call);
@@ -64,6 +65,7 @@ void commandSetFilter(CommandCall& call);
 void commandBlank(CommandCall& call);
 void commandTest(CommandCall& call);
 void commandQuit(CommandCall& call);
+void commandWidget(CommandCall& call);
 
 // StoreCommands.cpp
 void commandMoveDir(CommandCall& call);
@@ -78,8 +80,14 @@ void commandGetSongInfo(CommandCall& call);
 void commandGetData(CommandCall& call);
 void commandSetRate(CommandCall& call);
 void commandRescanTags(CommandCall& call);
+void commandSongAction(CommandCall& call);
 void commandPrintTitle(CommandCall& call);
 void commandFetchEq(CommandCall& call);
+
+// ImageCommands.cpp
+void commandArtwork(CommandCall& call);
+void commandImg(CommandCall& call);
+void commandSaveArt(CommandCall& call);
 
 // SettingsCommands.cpp
 void commandGetUserPref(CommandCall& call);

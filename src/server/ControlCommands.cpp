@@ -1,6 +1,9 @@
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
+#include "server/HttpServer.h"
+#include "server/Request.h"
+#include "server/Widget.h"
 
 void answerOk(HttpConnection& connection) {
     connection.appendBody("ok");
@@ -15,4 +18,9 @@ void commandTest(CommandCall& call) { answerOk(call.connection); }
 void commandQuit(CommandCall& call) {
     call.services.quitRequested = true;
     answerOk(call.connection);
+}
+
+void commandWidget(CommandCall& call) {
+    const std::string path = call.connection.server().webFolder() + call.request.path;
+    if (!sendWidget(path, call.connection)) answerOk(call.connection);
 }

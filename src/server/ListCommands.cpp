@@ -1,3 +1,4 @@
+#include <ctime>
 #include <string>
 
 #include "library/Repository.h"
@@ -19,6 +20,14 @@ void sendPage(HttpConnection& connection, const std::string& html) {
     connection.sendHtml();
 }
 
+// The local month from 0 and the day of the month, as in "11-6" for 6 December.
+std::string todaysKey() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    return std::to_string(local.tm_mon) + "-" + std::to_string(local.tm_mday);
+}
+
 }  // namespace
 
 void commandList(CommandCall& call) {
@@ -35,10 +44,16 @@ void commandListQueue(CommandCall& call) {
     sendPage(call.connection, html);
 }
 
+// The first list of the day also fetches the published radio list, as a request of its own
+// that runs after this one.
 void commandListRadio(CommandCall& call) {
     std::string html;
     renderRadioList(html, call.services.repository.radioList());
     sendPage(call.connection, html);
+    const std::string today = todaysKey();
+    if (call.services.repository.getSetting("RADIO_SYNCED_DATE").view() == today) return;
+    call.services.repository.setSetting("RADIO_SYNCED_DATE", today);
+    call.services.sendLocalCommand("syncradio");
 }
 
 void commandListCovers(CommandCall& call) {

@@ -6,6 +6,7 @@
 #include "library/LibraryItem.h"
 #include "library/RadioList.h"
 #include "library/Repository.h"
+#include "platform/Desktop.h"
 #include "library/RepositoryFolder.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
@@ -71,6 +72,14 @@ void commandSetRate(CommandCall& call) {
 
 void commandRescanTags(CommandCall& call) {
     call.services.view.queueAllForTags();
+    answerOk(call.connection);
+}
+
+void commandSongAction(CommandCall& call) {
+    const LibraryItem* item = namedItem(call);
+    if (item && item->folder && getParam("action", call.request.rawParams) == "openfolder") {
+        openWithDesktop(item->folder->path().view());
+    }
     answerOk(call.connection);
 }
 

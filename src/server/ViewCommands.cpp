@@ -2,10 +2,12 @@
 #include <climits>
 #include <cstdint>
 
+#include "library/RepositoryFolder.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
 #include "server/Request.h"
+#include "storage/Node.h"
 #include "text/Decimal.h"
 #include "views/LibraryView.h"
 #include "views/PlayPosition.h"
@@ -35,4 +37,16 @@ void commandSetPageToCurrentSong(CommandCall& call) {
 void commandRebuildList(CommandCall& call) {
     call.services.view.rebuildView(false);
     call.connection.sendHtml();
+}
+
+// Folds the folder in or out; a folder never folded counts as open.
+void commandDir(CommandCall& call) {
+    RepositoryFolder* folder = call.services.position.folderAt(rowId(call.request.argument));
+    if (folder && folder->listNode()) {
+        const bool closed = folder->listNode()->childValue("OPEN", "1")[0] == '0';
+        folder->listNode()->setChild("OPEN", closed ? "1" : "0");
+        if (folder->parent()) folder->parent()->save();
+        call.services.view.rebuildView(false);
+    }
+    answerOk(call.connection);
 }

@@ -15,6 +15,17 @@ TEST(FileKinds, ExtensionsDecideIgnoringCaseAndOnlyAfterTheLastDot) {
     EXPECT_TRUE(isImageFile("Front.JPEG") && isPlaylistFile("/radio/list.PLS") && isTrackerModule("t.S3M"));
 }
 
+TEST(FileKinds, PicturesAreRecognisedByTheirFirstBytes) {
+    EXPECT_TRUE(looksLikePicture("a.JPG", "\xFF\xD8\xFF\xE0"));
+    EXPECT_TRUE(looksLikePicture("a.png", "\x89PNG\r\n\x1A\n...."));
+    EXPECT_TRUE(looksLikePicture("a.gif", "GIF89a") && looksLikePicture("a.bmp", "BM.."));
+    EXPECT_TRUE(looksLikePicture("a.tga", std::string_view("\0\0\x02\0\0\0\0\0\0\0\0\0\x10\0\x10\0\x20\0", 18)));
+    EXPECT_FALSE(looksLikePicture("a.png", "\xFF\xD8\xFF\xE0"));
+    EXPECT_FALSE(looksLikePicture("a.jpg", "<html>"));
+    EXPECT_FALSE(looksLikePicture("a.tga", "<html><body>not a picture</body></html>"));
+    EXPECT_FALSE(looksLikePicture("a.html", "GIF89a"));
+}
+
 TEST(LibraryItems, IdsCountFromOneAndRetiredOnesFindNothing) {
     Node content;
     RepositoryFolder album;

@@ -1,0 +1,105 @@
+#include <cstdio>
+#include <string>
+
+#include "library/FileKinds.h"
+#include "library/LibraryItem.h"
+#include "library/RepositoryFolder.h"
+#include "library/StatusBoard.h"
+#include "net/HttpClient.h"
+#include "platform/DiskFile.h"
+#include "server/CommandServices.h"
+#include "server/Commands.h"
+#include "server/HttpConnection.h"
+#include "server/Request.h"
+#include "storage/Node.h"
+#include "text/ByteBuffer.h"
+#include "text/Decimal.h"
+#include "text/TextSearch.h"
+#include "views/LibraryView.h"
+#include "views/PlayPosition.h"
+
+namespace {
+
+constexpr std::string_view kImage = "IMAGE";
+
+// Tags for the folder's pictures, numbered as "/img" counts them; false when it has none.
+bool appendImageTags(std::string& html, const RepositoryFolder& folder, int32_t number) {
+    int picture = 0;
+    for (const Node& child : folder.content().children()) {
+        if (!child.hasName(kImage)) continue;
+        html += "<img src='img&id=" + std::to_string(number) + "&nr=" + std::to_string(picture++) +
+                "' class='art'>";
+    }
+    return picture > 0;
+}
+
+const Node* pictureAt(const RepositoryFolder& folder, int32_t wanted) {
+    int32_t picture = 0;
+    for (const Node& child : folder.content().children()) {
+        if (child.hasName(kImage) && picture++ == wanted) return &child;
+    }
+    return nullptr;
+}
+
+// Creates the file, so that a picture saved meanwhile under the same name is never replaced;
+// a partial file is removed.
+bool writeNewFile(const std::string& path, std::string_view bytes) {
+    DiskFile file = openDiskFile(path, "wbx");
+    if (!file) return false;
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size();
+    if (std::fclose(file.release()) == 0 && written) return true;
+    std::remove(path.c_str());
+    return false;
+}
+
+}  // namespace
+
+// The folder's pictures, else its parent's when the parent is listed too.
+void commandArtwork(CommandCall& call) {
+    if (call.request.argument.empty()) return answerOk(call.connection);
+    const RepositoryFolder* folder = call.services.position.folderAt(rowId(call.request.argument));
+    if (!folder) return answerOk(call.connection);
+    std::string html;
+    int32_t number = call.services.view.folderNumber(folder);
+    for (int level = 1; level <= 2 && !appendImageTags(html, *folder, number); ++level) {
+        folder = folder->parent();
+        if (!folder) break;
+        number = call.services.view.folderNumber(folder);
+        if (number == -1) break;
+    }
+    call.connection.appendBody(html);
+    call.connection.sendHtml();
+}
+
+// Only pictures the folder's list names are served, so no other path can be asked for.
+void commandImg(CommandCall& call) {
+    if (call.request.argument.empty()) return answerOk(call.connection);
+    const RepositoryFolder* folder =
+        call.services.position.folderAt(decimalValue(getParam("id", call.request.params)));
+    if (!folder) return answerOk(call.connection);
+    const Node* picture = pictureAt(*folder, decimalValue(getParam("nr", call.request.params)));
+    if (!picture) return answerOk(call.connection);
+    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()));
+}
+
+// Saves a picture from the web beside the current song: under its own file name, never over
+// an existing file, and only when the bytes are the kind of picture the name says.
+void commandSaveArt(CommandCall& call) {
+    const std::string image = getParam("image", call.request.params);
+    const LibraryItem* item = call.services.position.currentItem();
+    const RepositoryFolder* folder = item ? item->folder : nullptr;
+    const std::string_view name = fileNameOf(image);
+    std::string_view answer = "Error";
+    if (folder && !folder->path().empty() && isImageFile(name) &&
+        name.find("..") == std::string_view::npos) {
+        const std::string target = folder->path().str() + "/" + std::string(name);
+        ByteBuffer bytes;
+        if (!diskFileExists(target) && fetchUrl(image, bytes, true) && looksLikePicture(name, bytes.view()) &&
+            writeNewFile(target, bytes.view())) {
+            answer = "Saved";
+            call.services.statusBoard.postInfo("Image saved to " + folder->path().str());
+        }
+    }
+    call.connection.appendBody(answer);
+    call.connection.sendHtml();
+}
