@@ -6,6 +6,8 @@
 
 #include <sanitizer/asan_interface.h>
 
+#include "storage/Ring.h"
+
 namespace {
 
 size_t roundUp(size_t value, size_t alignment) {
@@ -36,7 +38,7 @@ FixedPool::FixedPool(size_t slotSize, uint8_t slotsPerPage, size_t slotAlignment
 FixedPool::~FixedPool() {
     while (ring_.next != &ring_) {
         Page* page = ring_.next;
-        unlink(page);
+        ringUnlink(page);
         deletePage(page);
     }
 }
@@ -69,7 +71,7 @@ void* FixedPool::allocateLocked() {
     if (freeCount_ == 0) {
         Page* page = newPage();
         if (!page) return nullptr;
-        linkAtEnd(page);
+        ringLinkAtEnd(ring_, page);
         freeCount_ += slotsPerPage_;
     }
     Page* page = ring_.previous;
@@ -77,8 +79,8 @@ void* FixedPool::allocateLocked() {
     --page->freeSlots;
     --freeCount_;
     if (page->freeSlots == 0) {
-        unlink(page);
-        linkAtFront(page);
+        ringUnlink(page);
+        ringLinkAtFront(ring_, page);
     }
     return slot;
 }
@@ -91,11 +93,11 @@ void FixedPool::releaseLocked(void* slotPointer) {
     page->freeHead = slot;
     ++page->freeSlots;
     if (page != ring_.previous) {
-        unlink(page);
-        linkAtEnd(page);
+        ringUnlink(page);
+        ringLinkAtEnd(ring_, page);
     }
     if (page->freeSlots == slotsPerPage_) {
-        unlink(page);
+        ringUnlink(page);
         freeCount_ -= slotsPerPage_;
         deletePage(page);
     }
@@ -151,23 +153,4 @@ FixedPool::Page* FixedPool::pageOf(std::byte* slot) const {
 
 std::byte* FixedPool::slotAt(Page* page, size_t index) const {
     return reinterpret_cast<std::byte*>(page) + firstSlotOffset_ + index * stride_;
-}
-
-void FixedPool::linkAtEnd(Page* page) {
-    page->next = &ring_;
-    page->previous = ring_.previous;
-    ring_.previous->next = page;
-    ring_.previous = page;
-}
-
-void FixedPool::linkAtFront(Page* page) {
-    page->previous = &ring_;
-    page->next = ring_.next;
-    ring_.next->previous = page;
-    ring_.next = page;
-}
-
-void FixedPool::unlink(Page* page) {
-    page->previous->next = page->next;
-    page->next->previous = page->previous;
 }

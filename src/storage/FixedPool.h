@@ -46,9 +46,6 @@ private:
     void deletePage(Page* page);
     Page* pageOf(std::byte* slot) const;
     std::byte* slotAt(Page* page, size_t index) const;
-    void linkAtEnd(Page* page);
-    void linkAtFront(Page* page);
-    static void unlink(Page* page);
 
     const size_t slotSize_;
     const size_t slotsPerPage_;

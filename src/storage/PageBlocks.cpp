@@ -12,6 +12,8 @@
 #include <sanitizer/lsan_interface.h>
 #endif
 
+#include "storage/Ring.h"
+
 struct PageBlocks::Block : Links {
     std::byte* freePage;  // a free page's first bytes hold the next free page of its block
     size_t usedPages;
@@ -39,7 +41,7 @@ PageBlocks::PageBlocks(size_t pageBytes, size_t pageAlignment)
 PageBlocks::~PageBlocks() {
     while (ring_.next != &ring_) {
         auto* block = static_cast<Block*>(ring_.next);
-        unlink(block);
+        ringUnlink<Links>(block);
         unmapBlock(block);
     }
 }
@@ -55,8 +57,8 @@ void* PageBlocks::take() {
         page = reinterpret_cast<std::byte*>(block) + firstPageOffset_ + block->carvedPages++ * pageBytes_;
     }
     if (block->usedPages == pagesPerBlock_) {
-        unlink(block);
-        linkAtFront(block);
+        ringUnlink<Links>(block);
+        ringLinkAtFront<Links>(ring_, block);
     }
     return page;
 }
@@ -67,15 +69,15 @@ void PageBlocks::give(void* pagePointer) {
     std::memcpy(page, &block->freePage, sizeof block->freePage);
     block->freePage = page;
     if (block != ring_.previous) {
-        unlink(block);
-        linkAtEnd(block);
+        ringUnlink<Links>(block);
+        ringLinkAtEnd<Links>(ring_, block);
     }
     if (--block->usedPages > 0) return;
     if (emptyBlocks_ == 0) {
         ++emptyBlocks_;
         return;
     }
-    unlink(block);
+    ringUnlink<Links>(block);
     unmapBlock(block);
 }
 
@@ -85,7 +87,7 @@ PageBlocks::Block* PageBlocks::availableBlock() {
         if (last->usedPages < pagesPerBlock_) return last;
     }
     Block* block = mapBlock();
-    if (block) linkAtEnd(block);
+    if (block) ringLinkAtEnd<Links>(ring_, block);
     return block;
 }
 
@@ -118,23 +120,4 @@ void PageBlocks::unmapBlock(Block* block) {
 
 PageBlocks::Block* PageBlocks::blockOf(void* page) const {
     return reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(page) & ~(blockBytes_ - 1));
-}
-
-void PageBlocks::linkAtEnd(Links* block) {
-    block->next = &ring_;
-    block->previous = ring_.previous;
-    ring_.previous->next = block;
-    ring_.previous = block;
-}
-
-void PageBlocks::linkAtFront(Links* block) {
-    block->previous = &ring_;
-    block->next = ring_.next;
-    ring_.next->previous = block;
-    ring_.next = block;
-}
-
-void PageBlocks::unlink(Links* block) {
-    block->previous->next = block->next;
-    block->next->previous = block->previous;
 }

@@ -32,9 +32,6 @@ private:
     Block* mapBlock();
     void unmapBlock(Block* block);
     Block* blockOf(void* page) const;
-    void linkAtEnd(Links* block);
-    void linkAtFront(Links* block);
-    static void unlink(Links* block);
 
     const size_t pageBytes_;
     const size_t firstPageOffset_;
