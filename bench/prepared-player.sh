@@ -1,0 +1,55 @@
+# Sourced by the benchmarks that need a player with a large library stored.
+#   prepare_player FILES PORT   builds the player, generates (once, then cached in /tmp) a
+#                               library of FILES songs and scans it into a fresh settings
+#                               folder $work, letting every tag be read; the player is stopped
+#                               again afterwards
+#   start_player LOG            starts it on that settings folder; its process id is $player
+#   wait_until_answering, quit_player
+# BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look.
+# Expects to run from the repository's top folder.
+
+bench_build=${BENCH_BUILD:-build-bench}
+
+answers() { curl -s -o /dev/null --max-time 1 "http://127.0.0.1:$port/test"; }
+wait_until_answering() { until answers; do sleep 0.005; done; }
+
+start_player() {
+    "$work/program/velmorant" > "$1" 2>&1 &
+    player=$!
+}
+
+quit_player() {
+    curl -s -o /dev/null "http://127.0.0.1:$port/quit"
+    wait "$player"
+}
+
+prepare_player() {
+    local files=$1
+    port=$2
+    cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
+    cmake --build "$bench_build" --target velmorant >/dev/null
+    local library=/tmp/velmorant-bench-lib-$files
+    if [ ! -f "$library/.complete" ]; then
+        ../shared/tools/make-library --clean --quiet --images --out "$library" --files "$files"
+        touch "$library/.complete"
+    fi
+
+    work=$(mktemp -d)
+    [ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
+    mkdir -p "$work/program" "$work/run"
+    cp "$bench_build/velmorant" "$work/program/"
+    cp -r "$bench_build/web" "$work/program/"
+    echo "PORT=$port" > "$work/program/serversettings.ini"
+    export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+
+    start_player "$work/first.log"
+    wait_until_answering
+    curl -s -o /dev/null "http://127.0.0.1:$port/setuserpref&name=REPOSITORY_PATHS&value=$library"
+    curl -s -o /dev/null "http://127.0.0.1:$port/scan"
+    # The tags are all read once the main loop has stopped reporting what remains.
+    sleep 3
+    while [ $(( $(date +%s) - $(stat -c %Y "$work/first.log") )) -lt 3 ] || grep -q 'Scanning tags' <(tail -n 3 "$work/first.log"); do
+        sleep 1
+    done
+    quit_player
+}
