@@ -14,6 +14,7 @@
 #include "server/HttpConnection.h"
 #include "storage/Node.h"
 #include "text/Decimal.h"
+#include "text/Encoding.h"
 #include "views/FilterSet.h"
 #include "views/LibraryView.h"
 #include "views/PlayNumbers.h"
@@ -21,6 +22,12 @@
 #include "views/PlayQueue.h"
 
 namespace {
+
+// Folder names are UTF-8 on this system; only a name in a legacy 8-bit encoding is
+// converted, as Latin-1.
+std::string pathText(std::string_view path) {
+    return isValidUtf8(path) ? std::string(path) : latin1ToUtf8(path);
+}
 
 class Feed {
 public:
@@ -93,9 +100,7 @@ void writeSong(Feed& feed, CommandServices& s, const LibraryItem& item) {
     if (const char* artist = entry.childValue("ARTIST", nullptr)) feed.line("ARTIST", artist);
     if (const char* album = entry.childValue("ALBUM", nullptr)) feed.line("ALBUM", album);
     if (!item.folder) return;
-    Str path;
-    path.assignLatin1(item.folder->path().view());
-    feed.line("PATH", path.view());
+    feed.line("PATH", pathText(item.folder->path().view()));
     feed.line("IMAGE", pictureLine(s, item.folder));
 }
 

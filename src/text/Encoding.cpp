@@ -114,3 +114,14 @@ std::u16string utf8ToUtf16(std::string_view utf8, size_t capacity) {
     }
     return out;
 }
+
+bool isValidUtf8(std::string_view text) {
+    const char* cursor = text.data();
+    const char* const end = cursor + text.size();
+    while (cursor < end) {
+        const char* before = cursor;
+        decodeUtf8(cursor, end);
+        if (cursor == before) return false;
+    }
+    return true;
+}

@@ -13,6 +13,8 @@ int encodeUtf8(uint32_t codePoint, char* out);
 // Decodes one code point at `cursor` and advances it; on failure returns kDecodeFailed
 // and leaves the cursor where it was.
 uint32_t decodeUtf8(const char*& cursor, const char* end);
+// True when the bytes are well-formed UTF-8.
+bool isValidUtf8(std::string_view text);
 
 size_t utf8LengthOfUtf16(std::u16string_view utf16);
 size_t utf8LengthOfLatin1(std::string_view latin1);

@@ -157,3 +157,19 @@ TEST_F(FolderCommands, TheRadioListIsFetchedOnceADay) {
     body(player_, "/listradio");
     EXPECT_EQ(waitForFetches(2), 2u);
 }
+
+TEST_F(FolderCommands, TheFeedShowsFolderNamesInUtf8WhateverTheirBytes) {
+    const std::string utf8Folder = music_ + "/歌手 Été";
+    const std::string latin1Folder = music_ + "/\xC9t\xE9";
+    TempFolder::write(utf8Folder + "/c.mp3", "not really audio");
+    TempFolder::write(latin1Folder + "/d.mp3", "not really audio");
+    start();
+    body(player_, "/setuserpref&name=REPOSITORY_PATHS&value=" + music_);
+    body(player_, "/scan");
+    ASSERT_TRUE(listedFolders(player_, album()).contains(album()));
+
+    body(player_, "/set&s" + songId(player_, "c.mp3"));
+    EXPECT_NE(body(player_, "/fetch").find("PATH " + utf8Folder + "\n"), std::string::npos);
+    body(player_, "/set&s" + songId(player_, "d.mp3"));
+    EXPECT_NE(body(player_, "/fetch").find("PATH " + music_ + "/Été\n"), std::string::npos);
+}

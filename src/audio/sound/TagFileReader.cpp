@@ -17,6 +17,7 @@
 #include "audio/sound/MediaInput.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/TagList.h"
+#include "text/Encoding.h"
 
 namespace {
 

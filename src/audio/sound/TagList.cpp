@@ -20,17 +20,6 @@ std::optional<SoundTag> TagList::at(size_t index) const {
     return tags_[index];
 }
 
-bool isValidUtf8(std::string_view text) {
-    const char* cursor = text.data();
-    const char* const end = cursor + text.size();
-    while (cursor < end) {
-        const char* before = cursor;
-        decodeUtf8(cursor, end);
-        if (cursor == before) return false;
-    }
-    return true;
-}
-
 void setGuessedText(TagList& tags, std::string_view name, std::string_view text) {
     tags.set(name, isValidUtf8(text) ? TagType::kUtf8 : TagType::kLatin1, text);
 }

@@ -31,7 +31,5 @@ private:
     std::vector<SoundTag> tags_;
 };
 
-// True when the bytes are well-formed UTF-8.
-bool isValidUtf8(std::string_view text);
 // Text of unknown encoding tagged as UTF-8 when it is valid UTF-8, else as Latin-1.
 void setGuessedText(TagList& tags, std::string_view name, std::string_view text);
