@@ -4,7 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/packages.sh
-scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+scripts/ensure-packages.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${BROWSER_PACKAGES[@]}"
+npm ci --prefix tests/browser --no-audit --no-fund --loglevel=error
 jobs=$(nproc)
 
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVELMORANT_SANITIZE=ON >/dev/null

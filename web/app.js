@@ -79,7 +79,7 @@ function showStatus(status) {
   $('#timeplaying').textContent = status.TIMEPLAYING || '00:00';
   if (!state.seeking) $('#seek').value = status.POSITION || 0;
   if (document.activeElement !== $('#volume')) $('#volume').value = status.VOLUME || 0;
-  $('#btn-play').innerHTML = status.PLAYSTATUS === '1' ? '&#x23F8;' : '&#x25B6;';
+  $('#btn-play').classList.toggle('playing', status.PLAYSTATUS === '1');
   $('#info').textContent = status.INFO || '';
   $('#error').textContent = status.ERROR || '';
   $('#scanning').textContent = status.SCANNING || '';
