@@ -37,11 +37,16 @@ std::map<std::string, std::string> listedFolders(const PlayerInstance& player, c
     return numbers;
 }
 
+// The song's id once the view lists it; empty when it does not come.
 std::string songId(const PlayerInstance& player, const std::string& fileName) {
-    const std::string page = body(player, "/list");
-    std::smatch match;
     const std::regex row("<tr id='s([0-9]+)'><td[^>]*>" + fileName);
-    return std::regex_search(page, match, row) ? match[1].str() : "";
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        const std::string page = body(player, "/list");
+        std::smatch match;
+        if (std::regex_search(page, match, row)) return match[1].str();
+        std::this_thread::sleep_for(50ms);
+    }
+    return "";
 }
 
 class FolderCommands : public ::testing::Test {
@@ -166,7 +171,6 @@ TEST_F(FolderCommands, TheFeedShowsFolderNamesInUtf8WhateverTheirBytes) {
     start();
     body(player_, "/setuserpref&name=REPOSITORY_PATHS&value=" + music_);
     body(player_, "/scan");
-    ASSERT_TRUE(listedFolders(player_, album()).contains(album()));
 
     body(player_, "/set&s" + songId(player_, "c.mp3"));
     EXPECT_NE(body(player_, "/fetch").find("PATH " + utf8Folder + "\n"), std::string::npos);
