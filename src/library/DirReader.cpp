@@ -3,6 +3,20 @@
 #include <cerrno>
 #include <string>
 
+namespace {
+
+ListedKind listedKind(unsigned char type) {
+    switch (type) {
+        case DT_REG: return ListedKind::kFile;
+        case DT_DIR:
+        case DT_LNK:
+        case DT_UNKNOWN: return ListedKind::kAsk;
+        default: return ListedKind::kSpecial;
+    }
+}
+
+}  // namespace
+
 std::unique_ptr<DirReader> DirReader::open(std::string_view path) {
     DIR* handle = ::opendir(path.empty() ? "/" : std::string(path).c_str());
     if (!handle) return nullptr;
@@ -19,6 +33,6 @@ const DirEntry* DirReader::next() {
         return nullptr;
     }
     entry_.name = found->d_name;
-    entry_.surelyNotDirectory = found->d_type != DT_DIR && found->d_type != DT_LNK && found->d_type != DT_UNKNOWN;
+    entry_.kind = listedKind(found->d_type);
     return &entry_;
 }

@@ -7,11 +7,16 @@
 
 #include <dirent.h>
 
+// What the listing itself says of an entry, so that plain files need no file status.
+enum class ListedKind {
+    kFile,     // a regular file
+    kSpecial,  // a pipe, socket or device
+    kAsk,      // a directory, a link or not told: only the file status says
+};
+
 struct DirEntry {
     std::string_view name;  // valid until the next call of next()
-    // True when the listing itself says the entry is no directory (nor a link to one), so
-    // no file status needs to be asked.
-    bool surelyNotDirectory;
+    ListedKind kind;
 };
 
 class DirReader {

@@ -58,9 +58,15 @@ bool isPlaylistFile(std::string_view name) {
     return wildcardMatch("*.pls", name) || wildcardMatch("*.m3u", name);
 }
 
-bool isDirectory(std::string_view path, DirectoryId* identity) {
+PathKind pathKind(std::string_view path, DirectoryId* identity) {
     struct stat status {};
-    if (::stat(std::string(path).c_str(), &status) != 0 || !S_ISDIR(status.st_mode)) return false;
+    if (::stat(std::string(path).c_str(), &status) != 0) return PathKind::kMissing;
+    if (S_ISREG(status.st_mode)) return PathKind::kFile;
+    if (!S_ISDIR(status.st_mode)) return PathKind::kSpecial;
     if (identity) *identity = {status.st_dev, status.st_ino};
-    return true;
+    return PathKind::kDirectory;
+}
+
+bool isDirectory(std::string_view path, DirectoryId* identity) {
+    return pathKind(path, identity) == PathKind::kDirectory;
 }

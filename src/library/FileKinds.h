@@ -21,5 +21,9 @@ struct DirectoryId {
     bool operator==(const DirectoryId&) const = default;
 };
 
+enum class PathKind { kMissing, kFile, kDirectory, kSpecial };
+
+// What the path is, links followed; a directory's identity is stored when asked.
+PathKind pathKind(std::string_view path, DirectoryId* identity = nullptr);
 // True when the path, links followed, is a directory; its identity is stored when asked.
 bool isDirectory(std::string_view path, DirectoryId* identity = nullptr);

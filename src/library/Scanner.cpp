@@ -54,14 +54,18 @@ void Scanner::addEntry(Node& directory, const std::string& path, const DirEntry&
         std::printf("Skipping an entry of \"%s\": its name or path is too long\n", path.c_str());
         return;
     }
-    if (!entry.surelyNotDirectory) {
+    // Pipes and devices are never entries: reading one for its tags could block for good.
+    if (entry.kind == ListedKind::kSpecial) return;
+    if (entry.kind == ListedKind::kAsk) {
         std::string fullPath = path + "/" + std::string(entry.name);
         DirectoryId id;
-        if (isDirectory(fullPath, &id)) {
+        const PathKind kind = pathKind(fullPath, &id);
+        if (kind == PathKind::kDirectory) {
             ++directories_;
             addDirectory(directory, std::move(fullPath), entry.name, id);
             return;
         }
+        if (kind != PathKind::kFile) return;
     }
     ++files_;
     directory.appendChild(scan::kFile, entry.name);

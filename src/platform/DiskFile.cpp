@@ -51,7 +51,7 @@ std::optional<DiskFileStatus> statDiskFile(std::string_view path) {
     struct stat status {};
     if (::stat(std::string(path).c_str(), &status) != 0) return std::nullopt;
     return DiskFileStatus{static_cast<uint64_t>(status.st_size), static_cast<int64_t>(status.st_mtime),
-                          S_ISDIR(status.st_mode)};
+                          S_ISDIR(status.st_mode), S_ISREG(status.st_mode)};
 }
 
 bool diskFileExists(std::string_view path) {

@@ -19,6 +19,7 @@ struct DiskFileStatus {
     uint64_t size = 0;
     int64_t modifiedTime = 0;  // seconds since the epoch
     bool isDirectory = false;
+    bool isRegularFile = false;  // not a directory, pipe, socket or device
 };
 
 // fopen with a C mode text ("rb", "wb", ...); null when the file cannot be opened.

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -52,6 +54,21 @@ TEST(SoundLayer, StreamsCannotBeOpenedForTagsOnly) {
     EXPECT_EQ(system.createSound("http://127.0.0.1:9/radio", kSoundUrl | kSoundOpenOnly, sound), kSoundErrStreamOnly);
     EXPECT_EQ(system.createSound("/tmp/x.mp3", 0, sound), kSoundErrUninitialized);
     EXPECT_FALSE(sound);
+}
+
+TEST(SoundLayer, PipesAndMissingFilesAreRefusedWithoutReadingThem) {
+    const TempFolder folder;
+    const std::string pipe = folder / "pipe.mp3";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    setenv("VELMORANT_AUDIO", "null", 1);
+    SoundSystem system;
+    ASSERT_EQ(system.init(1), kSoundOk);
+    std::unique_ptr<Sound> sound;
+    EXPECT_EQ(system.createSound(pipe, kSoundOpenOnly, sound), kSoundErrFormat);
+    EXPECT_EQ(system.createSound(pipe, 0, sound), kSoundErrFormat);
+    EXPECT_EQ(system.createSound(folder / "missing.mp3", kSoundOpenOnly, sound), kSoundErrFileNotFound);
+    EXPECT_FALSE(sound);
+    EXPECT_EQ(system.close(), kSoundOk);
 }
 
 TEST(SoundLayer, ReaderPassesFramesThroughAtNormalSpeedAndSkipsStaleGenerations) {

@@ -8,6 +8,7 @@
 #include "audio/sound/Sound.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/StreamDecoder.h"
+#include "platform/DiskFile.h"
 
 extern "C" {
 #include <libavutil/avutil.h>
@@ -15,6 +16,13 @@ extern "C" {
 }
 
 namespace {
+
+// A pipe or device would block the caller in its first read, perhaps for good.
+int checkPlainFile(std::string_view path) {
+    const auto status = statDiskFile(path);
+    if (!status) return kSoundErrFileNotFound;
+    return status->isRegularFile ? kSoundOk : kSoundErrFormat;
+}
 
 // "5.1" of FFmpeg's "5.1.6-0+deb12u1".
 std::string ffmpegRelease() {
@@ -166,12 +174,16 @@ int SoundSystem::update() {
 }
 
 int SoundSystem::createSound(std::string_view name, unsigned mode, std::unique_ptr<Sound>& sound) {
+    const bool url = (mode & kSoundUrl) != 0;
     if ((mode & kSoundOpenOnly) != 0) {
-        if ((mode & kSoundUrl) != 0) return kSoundErrStreamOnly;
+        if (url) return kSoundErrStreamOnly;
+        if (const int refused = checkPlainFile(name); refused != kSoundOk) return refused;
         return Sound::openForTags(name, (mode & kSoundAccurateTime) != 0, sound);
     }
     if (!running_) return kSoundErrUninitialized;
-    return (mode & kSoundUrl) != 0 ? Sound::openStream(name, *mixer_, sound) : Sound::openFile(name, *mixer_, sound);
+    if (url) return Sound::openStream(name, *mixer_, sound);
+    if (const int refused = checkPlainFile(name); refused != kSoundOk) return refused;
+    return Sound::openFile(name, *mixer_, sound);
 }
 
 int SoundSystem::playSound(Sound& sound, bool paused, std::optional<Channel>& channel) {
