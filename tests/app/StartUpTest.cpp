@@ -39,8 +39,7 @@ TEST_F(StartUpTest, PortableSeedsBesideTheExecutableAndRefusesASecondStart) {
     auto path = start({"\"/music/a b.mp3\""});
     EXPECT_EQ(path->waitForExit(10s), 0);
 
-    first->signal(SIGTERM);
-    EXPECT_EQ(first->waitForExit(10s), 0);
+    EXPECT_EQ(PlayerInstance::stop(*first), 0);
     EXPECT_FALSE(fs::exists(socketPath()));
 }
 

@@ -14,13 +14,13 @@ constexpr std::string_view kNotFound = "HTTP/1.0 404 Not Found\r\nContent-Length
 class WebCommandTest : public testing::Test {
 protected:
     void SetUp() override {
-        running_ = player_.start({"portable"});
-        ASSERT_TRUE(player_.waitUntilRunning());
-        ASSERT_TRUE(running_->waitForOutput("Server started.", 10s));
+        running_ = player_.startRunning({"portable"});
+        ASSERT_TRUE(running_);
     }
     void TearDown() override {
-        running_->signal(SIGTERM);
-        EXPECT_EQ(running_->waitForExit(10s), 0);
+        if (running_) {
+            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        }
     }
 
     PlayerInstance player_;
@@ -34,9 +34,9 @@ TEST_F(WebCommandTest, CommandsAnswerAndEveryRequestIsLogged) {
     EXPECT_EQ(test.substr(0, 17), "HTTP/1.0 200 OK\r\n");
     EXPECT_NE(test.find("Cache-Control: no-cache, must-revalidate\r\n"), std::string::npos);
     EXPECT_EQ(PlayerInstance::bodyOf(test), "ok");
-    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/blank")), "");
+    EXPECT_EQ(player_.body("/blank"), "");
     EXPECT_NE(player_.get("/blank").find("Content-Length: 0\r\n"), std::string::npos);
-    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/")), "<html>index</html>");
+    EXPECT_EQ(player_.body("/"), "<html>index</html>");
     EXPECT_EQ(player_.get("/TEST"), kNotFound);
     EXPECT_EQ(player_.get("/test?x"), kNotFound);
     EXPECT_EQ(player_.get("/../program/serversettings.ini"), kNotFound);
@@ -48,13 +48,13 @@ TEST_F(WebCommandTest, CommandsAnswerAndEveryRequestIsLogged) {
 }
 
 TEST_F(WebCommandTest, StoreCommandsMoveAndExportTheStoredLists) {
-    const std::string stats = PlayerInstance::bodyOf(player_.get("/getinfo_fs"));
+    const std::string stats = player_.body("/getinfo_fs");
     EXPECT_EQ(stats.rfind("Num clusters: 64<br>Num files in clusters: 0<br>", 0), 0u) << stats;
 
     const std::string music = player_.root() + "music";
     const std::string target = player_.root() + "moved";
-    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/move_dir&source=" + music + "&dest=" + target)), "ok");
-    EXPECT_EQ(PlayerInstance::bodyOf(player_.get("/flush")), "ok");
+    EXPECT_EQ(player_.body("/move_dir&source=" + music + "&dest=" + target), "ok");
+    EXPECT_EQ(player_.body("/flush"), "ok");
 }
 
 TEST_F(WebCommandTest, PagesOfOtherSitesCannotRunCommands) {

@@ -6,12 +6,15 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "net/TCPSocket.h"
 #include "support/ChildProcess.h"
+#include "support/Polling.h"
 #include "support/TempFolder.h"
 
 class PlayerInstance {
@@ -54,6 +57,18 @@ public:
         return std::filesystem::exists(socketPath());
     }
 
+    // Starts the player and waits until its web server listens; null when it does not come up.
+    std::unique_ptr<ChildProcess> startRunning(const std::vector<std::string>& arguments = {}) {
+        auto running = start(arguments);
+        if (!waitUntilRunning() || !running->waitForOutput("Server started.", std::chrono::seconds(10))) return nullptr;
+        return running;
+    }
+    // The orderly stop a signal asks for: the exit code, or nothing when it still runs after ten seconds.
+    static std::optional<int> stop(ChildProcess& running) {
+        running.signal(SIGTERM);
+        return running.waitForExit(std::chrono::seconds(10));
+    }
+
     // Sends the request bytes as they are and returns everything the player answers.
     std::string send(const std::string& requestBytes) const {
         TCPSocket socket(port_);
@@ -69,6 +84,36 @@ public:
     static std::string bodyOf(const std::string& answer) {
         const size_t end = answer.find("\r\n\r\n");
         return end == std::string::npos ? std::string() : answer.substr(end + 4);
+    }
+    std::string body(const std::string& path) const { return bodyOf(get(path)); }
+
+    // Makes the folder the one music folder, scans it and waits until the list shows `songs`
+    // rows: their ids ("s12") in list order, fewer when they did not all come.
+    std::vector<std::string> scanSongs(const std::string& folder, size_t songs) const {
+        body("/setuserpref&name=REPOSITORY_PATHS&value=" + folder);
+        body("/scan");
+        std::vector<std::string> ids;
+        waitUntil([&] { return (ids = rowIds(body("/list"))).size() >= songs; }, std::chrono::seconds(20),
+                  std::chrono::milliseconds(50));
+        return ids;
+    }
+    // The ids ("s12") of the song rows of an HTML list, in order.
+    static std::vector<std::string> rowIds(const std::string& html) {
+        static const std::regex row("<tr id='(s[0-9]+)'>");
+        std::vector<std::string> ids;
+        for (std::sregex_iterator match(html.begin(), html.end(), row), end; match != end; ++match) {
+            ids.push_back((*match)[1]);
+        }
+        return ids;
+    }
+
+    // The value of the first status-feed line with the key; nothing when there is none.
+    static std::optional<std::string> feedValue(const std::string& feed, const std::string& key) {
+        const std::string head = "\n" + key + " ";
+        const size_t at = ("\n" + feed).find(head);
+        if (at == std::string::npos) return std::nullopt;
+        const size_t start = at + head.size() - 1;
+        return feed.substr(start, feed.find('\n', start) - start);
     }
 
 private:

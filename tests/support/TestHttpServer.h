@@ -81,6 +81,12 @@ inline void TestHttpServer::serve() {
     }
 }
 
+// A complete 200 answer with the body.
+inline void respond(TCPSocket& connection, std::string_view body) {
+    connection.send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" +
+                    std::string(body));
+}
+
 // Sends the pieces with short pauses between them, so the client receives them apart.
 inline void sendInPieces(TCPSocket& connection, const std::vector<std::string>& pieces) {
     for (const std::string& piece : pieces) {
