@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <regex>
 
 #include "support/PlayerInstance.h"
 
@@ -79,4 +80,21 @@ TEST_F(WebCommandTest, SecondStartsSendWordsToTheRunningPlayer) {
     EXPECT_EQ(quit->waitForExit(15s), 0);
     EXPECT_TRUE(running_->waitForExit(1s).has_value());
     EXPECT_EQ(running_->waitForExit(0ms), 0);
+}
+
+// Every answer counts as a request, but only successful ones count their bytes; the page
+// does not yet count its own answer.
+TEST_F(WebCommandTest, TheInfoPageCountsAnswersAndTheBytesOfSuccessfulOnes) {
+    const auto traffic = [](const std::string& page) {
+        static const std::regex piece("Requests count: ([0-9]+), Data sent: (?:([0-9]+) KB )?([0-9]+) bytes<br>");
+        std::smatch match;
+        EXPECT_TRUE(std::regex_search(page, match, piece)) << page;
+        return std::pair{std::stol(match[1]), std::stol("0" + match[2].str()) * 1024 + std::stol(match[3])};
+    };
+    const std::string first = player_.get("/getinfo");
+    const auto [requests, bytes] = traffic(PlayerInstance::bodyOf(first));
+    EXPECT_EQ(player_.get("/nothing-here"), kNotFound);
+    const auto [laterRequests, laterBytes] = traffic(player_.body("/getinfo"));
+    EXPECT_EQ(laterRequests, requests + 2);
+    EXPECT_EQ(laterBytes, bytes + static_cast<long>(first.size()));
 }
