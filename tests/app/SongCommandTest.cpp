@@ -22,9 +22,9 @@ TEST(SongCommands, SongFieldsRatingsAndInfoPages) {
     PlayerInstance player;
     const std::string music = player.root() + "music";
     TempFolder::write(music + "/untagged.mp3", "not really a song");
-    ASSERT_TRUE(writeToneMp3(music + "/tagged.mp3", 1, 64,
-                             "-metadata title='Blue Train' -metadata artist=Coltrane -metadata album=Blue "
-                             "-metadata genre=Jazz -metadata date=1957 -metadata track=1"));
+    ASSERT_TRUE(encodeTone(music + "/tagged.mp3", 1,
+                              "-b:a 64k -id3v2_version 3 -metadata title='Blue Train' -metadata artist=Coltrane "
+                              "-metadata album=Blue -metadata genre=Jazz -metadata date=1957 -metadata track=1"));
     auto running = player.startRunning();
     ASSERT_TRUE(running);
     ASSERT_EQ(player.scanSongs(music, 2).size(), 2u);

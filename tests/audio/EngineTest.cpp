@@ -3,11 +3,11 @@
 #include <cstdlib>
 #include <regex>
 
-#include "AudioFiles.h"
 #include "RecordingRig.h"
 #include "audio/Equaliser.h"
 #include "audio/sound/SoundSystem.h"
 #include "audio/sound/SoundResult.h"
+#include "support/SongFiles.h"
 
 TEST(AudioEngine, ListsOutputsAndDescribesWhatPlays) {
     RecordingRig rig;

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <thread>
 
-#include "AudioFiles.h"
 #include "RecordingRig.h"
+#include "support/SongFiles.h"
 #include "text/Str.h"
 
 using namespace std::chrono_literals;
@@ -129,7 +129,7 @@ TEST(Playback, CompressedFormatsPlayAtTheirPitchAndLength) {
     RecordingRig rig;
     for (const std::string format : {"mp3", "ogg", "flac"}) {
         const std::string path = rig.file("tone." + format);
-        ASSERT_TRUE(runFfmpeg("-f lavfi -i sine=frequency=440:duration=2 -ar 44100 -ac 2 " + path));
+        ASSERT_TRUE(encodeTone(path, 2, "-ac 2"));
         ASSERT_TRUE(rig.player->open(path, true)) << format;
         EXPECT_NEAR(rig.player->lengthMs(), 2000.0, 60.0) << format;
         EXPECT_EQ(rig.waitForSignal(), PlaybackSignal::kEnded) << format;
@@ -142,7 +142,7 @@ TEST(Playback, CompressedFormatsPlayAtTheirPitchAndLength) {
 TEST(Playback, BrokenFilesEndOrFailWithoutHanging) {
     RecordingRig rig;
     // Half a song: the frames stop mid-way.
-    ASSERT_TRUE(runFfmpeg("-f lavfi -i sine=frequency=440:duration=4 -ar 44100 " + rig.file("whole.mp3")));
+    ASSERT_TRUE(encodeTone(rig.file("whole.mp3"), 4));
     const std::string whole = TempFolder::read(rig.file("whole.mp3"));
     TempFolder::write(rig.file("half.mp3"), whole.substr(0, whole.size() / 2));
     ASSERT_TRUE(rig.player->open(rig.file("half.mp3"), true));

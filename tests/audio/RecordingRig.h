@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "AudioFiles.h"
+#include "Recording.h"
 #include "audio/AudioEngine.h"
 #include "audio/SongPlayer.h"
 #include "library/StatusBoard.h"

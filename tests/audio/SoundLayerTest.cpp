@@ -6,12 +6,12 @@
 #include <thread>
 #include <vector>
 
-#include "AudioFiles.h"
 #include "audio/sound/CubicReader.h"
 #include "audio/sound/FrameFifo.h"
 #include "audio/sound/Sound.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/SoundSystem.h"
+#include "support/SongFiles.h"
 #include "support/TempFolder.h"
 
 using namespace std::chrono_literals;

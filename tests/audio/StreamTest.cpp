@@ -1,104 +1,34 @@
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-
-#include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <memory>
 #include <string>
-#include <thread>
 
-#include "AudioFiles.h"
 #include "audio/AudioEngine.h"
 #include "audio/SongPlayer.h"
 #include "library/StatusBoard.h"
-#include "platform/FileDescriptor.h"
+#include "support/IcyStream.h"
+#include "support/Polling.h"
+#include "support/SongFiles.h"
 #include "support/TempFolder.h"
+#include "support/TestHttpServer.h"
 #include "text/Str.h"
 
 using namespace std::chrono_literals;
 
 namespace {
 
-constexpr size_t kMetaInterval = 8192;
-
-// A one-connection radio server on 127.0.0.1: it answers with icy headers and sends the
-// stream with a title packet every kMetaInterval bytes (or, when `stall`, sends nothing),
-// then holds the connection until the client leaves.
-class IcyServer {
-public:
-    IcyServer(std::string stream, bool stall) : stream_(std::move(stream)), stall_(stall) {
-        listener_ = FileDescriptor(::socket(AF_INET, SOCK_STREAM, 0));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t size = sizeof address;
-        ::bind(listener_.get(), reinterpret_cast<sockaddr*>(&address), size);
-        ::listen(listener_.get(), 4);
-        ::getsockname(listener_.get(), reinterpret_cast<sockaddr*>(&address), &size);
-        port_ = ntohs(address.sin_port);
-        thread_ = std::thread([this] { serve(); });
-    }
-    ~IcyServer() {
-        done_ = true;
-        thread_.join();
-    }
-    std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/radio"; }
-    bool askedForTitles() const { return askedForTitles_; }
-
-private:
-    void serve() {
-        pollfd waiting{listener_.get(), POLLIN, 0};
-        while (!done_ && ::poll(&waiting, 1, 50) == 0) {
-        }
-        if (done_) return;
-        const FileDescriptor client(::accept(listener_.get(), nullptr, nullptr));
-        std::string request;
-        char buffer[2048];
-        while (request.find("\r\n\r\n") == std::string::npos) {
-            const ssize_t count = ::recv(client.get(), buffer, sizeof buffer, 0);
-            if (count <= 0) return;
-            request.append(buffer, static_cast<size_t>(count));
-        }
-        askedForTitles_ = request.find("Icy-MetaData: 1") != std::string::npos;
-        if (!stall_) send(client.get(), withTitles());
-        pollfd peer{client.get(), POLLIN, 0};
-        while (!done_ && ::poll(&peer, 1, 50) == 0) {
-        }
-    }
-
-    std::string withTitles() const {
-        std::string title = "StreamTitle='Artist - Song';";
-        title.resize((title.size() + 15) / 16 * 16, '\0');
-        std::string out =
-            "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: Test Radio\r\nicy-genre: Jazz\r\n"
-            "icy-metaint: " + std::to_string(kMetaInterval) + "\r\n\r\n";
-        for (size_t at = 0; at < stream_.size(); at += kMetaInterval) {
-            out += stream_.substr(at, kMetaInterval);
-            if (at + kMetaInterval <= stream_.size()) out += static_cast<char>(title.size() / 16) + title;
-        }
-        return out;
-    }
-
-    static void send(int socket, const std::string& bytes) {
-        for (size_t sent = 0; sent < bytes.size();) {
-            const ssize_t count = ::send(socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
-            if (count <= 0) return;
-            sent += static_cast<size_t>(count);
-        }
-    }
-
-    std::string stream_;
-    bool stall_;
-    FileDescriptor listener_;
-    int port_ = 0;
-    std::atomic<bool> done_{false};
-    std::atomic<bool> askedForTitles_{false};
-    std::thread thread_;
-};
+// A radio station that sends the MP3 with titles (when there is one; else nothing at all),
+// then holds the connection until the player leaves.
+TestHttpServer::Script station(const std::string& mp3) {
+    const std::string answer = mp3.empty() ? mp3 : icyAnswer(mp3, "Test Radio", "Artist - Song");
+    return [answer](TCPSocket& connection, const std::string&) {
+        if (!answer.empty()) connection.send(answer);
+        awaitClientClose(connection, 10s);
+    };
+}
 
 struct NullEngine {
     NullEngine() {
@@ -111,15 +41,12 @@ struct NullEngine {
         engine->close();
     }
     // Pumps the engine like the main loop until `done` holds or the time is up.
-    template <typename Condition>
-    bool pumpUntil(Condition done, std::chrono::milliseconds limit) {
-        const auto deadline = std::chrono::steady_clock::now() + limit;
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > deadline) return false;
+    bool pumpUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
+        const auto pumped = [&] {
             engine->update();
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+            return done();
+        };
+        return waitUntil(pumped, limit, 5ms);
     }
 
     StatusBoard board;
@@ -132,11 +59,11 @@ struct NullEngine {
 
 TEST(Stream, IcyStreamPlaysEndlesslyWithItsTitleAndStationName) {
     TempFolder folder;
-    ASSERT_TRUE(runFfmpeg("-f lavfi -i sine=frequency=440:duration=8 -ar 44100 -b:a 128k " + (folder / "s.mp3")));
-    IcyServer server(TempFolder::read(folder / "s.mp3"), false);
+    ASSERT_TRUE(encodeTone(folder / "s.mp3", 8, "-b:a 128k"));
+    TestHttpServer server(station(TempFolder::read(folder / "s.mp3")));
     NullEngine rig;
     ASSERT_TRUE(rig.started);
-    ASSERT_TRUE(rig.player->open(server.url(), true));
+    ASSERT_TRUE(rig.player->open(server.url("/radio"), true));
     EXPECT_TRUE(rig.player->isEndless());
     EXPECT_EQ(rig.player->lengthMs(), 0xFFFFFFFFu);
     unsigned buffered = 0;
@@ -148,7 +75,7 @@ TEST(Stream, IcyStreamPlaysEndlesslyWithItsTitleAndStationName) {
         5s));
     EXPECT_GT(buffered, 0u);
     EXPECT_LE(buffered, 100u);
-    EXPECT_TRUE(server.askedForTitles());
+    EXPECT_NE(server.requests().at(0).find("Icy-MetaData: 1"), std::string::npos);
     Str title, artist, album;
     rig.player->readStreamTitle(title, artist, album);
     EXPECT_EQ(title, "Artist - Song");
@@ -160,10 +87,10 @@ TEST(Stream, IcyStreamPlaysEndlesslyWithItsTitleAndStationName) {
 }
 
 TEST(Stream, StalledOrDeadStationsNeverBlockTheCaller) {
+    TestHttpServer silent(station(""));
     NullEngine rig;
-    IcyServer silent("", true);
     const auto start = std::chrono::steady_clock::now();
-    ASSERT_TRUE(rig.player->open(silent.url(), true));
+    ASSERT_TRUE(rig.player->open(silent.url("/radio"), true));
     EXPECT_TRUE(rig.pumpUntil([] { return false; }, 300ms) == false);
     EXPECT_EQ(rig.player->positionMs(), 0u);
     EXPECT_EQ(rig.player->bufferedPercent(), 0u);
@@ -174,8 +101,8 @@ TEST(Stream, StalledOrDeadStationsNeverBlockTheCaller) {
     // Nothing listens on the port of a server that is gone: the song fails to open.
     std::string closedUrl;
     {
-        IcyServer gone("", true);
-        closedUrl = gone.url();
+        const TestHttpServer gone(station(""));
+        closedUrl = gone.url("/radio");
     }
     ASSERT_TRUE(rig.player->open(closedUrl, true));
     EXPECT_TRUE(rig.pumpUntil([&] { return rig.player->playbackSignal() != PlaybackSignal::kNone; }, 5s));

@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
-#include "AudioFiles.h"
 #include "audio/AudioEngine.h"
 #include "audio/TagMapping.h"
 #include "library/StatusBoard.h"
 #include "storage/Node.h"
+#include "support/SongFiles.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -30,9 +30,7 @@ protected:
         for (const Node& child : entry->children()) keys[child.name()] = child.value();
         return keys;
     }
-    bool make(const std::string& name, const std::string& options) {
-        return runFfmpeg("-f lavfi -i sine=frequency=440:duration=1 -ar 44100 " + options + " " + (folder / name));
-    }
+    bool make(const std::string& name, const std::string& options) { return encodeTone(folder / name, 1, options); }
 
     TempFolder folder;
     StatusBoard board;
@@ -53,19 +51,13 @@ std::string id3v1(const std::string& title, const std::string& artist, const std
 
 // A WAV file with a RIFF INFO list of the fields given, their bytes as they are.
 std::string wavWithInfo(const std::vector<std::pair<std::string, std::string>>& fields) {
-    auto le32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
     std::string info = "INFO";
     for (const auto& [id, value] : fields) {
         std::string text = value + '\0';
-        if (text.size() % 2) text += '\0';
-        info += id + le32(static_cast<uint32_t>(text.size())) + text;
+        if (text.size() % 2) text += '\0';  // counted in the size, as some writers do
+        info += riffChunk(id, text);
     }
-    const std::string data(8000, '\0');
-    const std::string fmt = std::string("fmt ") + le32(16) + std::string("\1\0\1\0", 4) + le32(8000) + le32(16000) +
-                            std::string("\2\0\20\0", 4);
-    const std::string body = "WAVE" + fmt + "LIST" + le32(static_cast<uint32_t>(info.size())) + info + "data" +
-                             le32(static_cast<uint32_t>(data.size())) + data;
-    return "RIFF" + le32(static_cast<uint32_t>(body.size())) + body;
+    return wavFile(8000, 1, riffChunk("LIST", info) + riffChunk("data", std::string(8000, '\0')));
 }
 
 // A four-channel module with one pattern of 64 rows that plays one note: 7.68 s at the
@@ -104,7 +96,7 @@ TEST_F(TagReading, Id3v2FramesGiveTheSevenKeysWhateverTheirEncoding) {
 }
 
 TEST_F(TagReading, Id3v1AloneOrBehindId3v2) {
-    ASSERT_TRUE(make("plain.mp3", "-map_metadata -1 -id3v2_version 0 -write_xing 0"));
+    ASSERT_TRUE(make("plain.mp3", kBareMp3));
     const std::string audio = TempFolder::read(folder / "plain.mp3");
     TempFolder::write(folder / "v1.mp3", audio + id3v1("Old Title", "Old Artist", "Old Album", "1987", 5, 17));
     EXPECT_EQ(read("v1.mp3"), (Keys{{"TIME", "00:01"}, {"TITLE", "Old Title"}, {"ARTIST", "Old Artist"},
@@ -136,7 +128,7 @@ TEST_F(TagReading, VorbisCommentsRiffInfoAndAsf) {
 }
 
 TEST_F(TagReading, TimeComesFromTheLength) {
-    writeWav(folder / "long.wav", 8000, 185.0, [](double) { return 0.0f; });
+    TempFolder::write(folder / "long.wav", silentWav(185000, 8000));
     EXPECT_EQ(read("long.wav"), (Keys{{"TIME", "03:05"}}));
 }
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <regex>
 
+#include "support/IcyStream.h"
 #include "support/MakeLibrary.h"
 #include "support/PlayerInstance.h"
 #include "support/SongFiles.h"
@@ -13,32 +14,6 @@
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-namespace {
-
-// A radio server's answer: icy headers, then the MP3 bytes with a title packet after every
-// `interval` bytes.
-std::string icyAnswer(const std::string& mp3, const std::string& station, const std::string& title) {
-    constexpr size_t interval = 8192;
-    std::string packet = "StreamTitle='" + title + "';";
-    packet.resize((packet.size() + 15) / 16 * 16, '\0');
-    std::string out = "HTTP/1.0 200 OK\r\nContent-Type: audio/mpeg\r\nicy-name: " + station +
-                      "\r\nicy-metaint: " + std::to_string(interval) + "\r\n\r\n";
-    for (size_t at = 0; at + interval <= mp3.size(); at += interval) {
-        out += mp3.substr(at, interval) + static_cast<char>(packet.size() / 16) + packet;
-    }
-    return out;
-}
-
-// Keeps a stream connection open until the player leaves it.
-void holdOpen(TCPSocket& connection) {
-    connection.setReceiveTimeout(30000);
-    ByteBuffer ignored;
-    while (connection.receive(ignored) > 0) {
-    }
-}
-
-}  // namespace
 
 TEST(Feed, APausedSongShowsTheExactPlaceItWasMovedTo) {
     PlayerInstance player;
@@ -78,11 +53,11 @@ TEST(Feed, APausedSongShowsTheExactPlaceItWasMovedTo) {
 
 TEST(Feed, ARadioStationShowsTheStreamTitleTheStationAndTheBufferFill) {
     TempFolder files;
-    ASSERT_TRUE(writeToneMp3(files / "radio.mp3", 6, 64));
+    ASSERT_TRUE(encodeTone(files / "radio.mp3", 6, std::string(kBareMp3) + " -b:a 64k"));
     const std::string stream = icyAnswer(TempFolder::read(files / "radio.mp3"), "Test Radio", "Artist - Song");
     TestHttpServer radio([&stream](TCPSocket& connection, const std::string&) {
         connection.send(stream);
-        holdOpen(connection);
+        awaitClientClose(connection, 30s);  // the player keeps the stream until it stops
     });
     TestHttpServer playlists([url = radio.url("/stream")](TCPSocket& connection, const std::string&) {
         respond(connection, "[playlist]\nNumberOfEntries=1\nFile1=" + url + "\n");

@@ -95,9 +95,9 @@ inline void sendInPieces(TCPSocket& connection, const std::vector<std::string>& 
     }
 }
 
-// Waits (at most a few seconds) until the client closes its side.
-inline void awaitClientClose(TCPSocket& connection) {
-    connection.setReceiveTimeout(3000);
+// Waits until the client closes its side, or until it has stayed silent for the limit.
+inline void awaitClientClose(TCPSocket& connection, std::chrono::milliseconds limit = std::chrono::seconds(3)) {
+    connection.setReceiveTimeout(static_cast<int>(limit.count()));
     ByteBuffer ignored;
     while (connection.receive(ignored) > 0) {
     }

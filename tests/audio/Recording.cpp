@@ -1,18 +1,13 @@
-#include "AudioFiles.h"
+#include "Recording.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <numbers>
+
+#include "support/TempFolder.h"
 
 namespace {
-
-void put(std::string& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>(value >> (8 * i)));
-}
 
 uint32_t get(const std::string& in, size_t at, int bytes) {
     uint32_t value = 0;
@@ -28,43 +23,8 @@ std::pair<size_t, size_t> range(const Recording& recording, double from, double 
 
 }  // namespace
 
-void writeWav(const std::string& path, int rate, double seconds, const std::function<float(double)>& sample) {
-    const auto frames = static_cast<uint32_t>(seconds * rate);
-    std::string data;
-    for (uint32_t i = 0; i < frames; ++i) {
-        const float value = std::clamp(sample(static_cast<double>(i) / rate), -1.0f, 1.0f);
-        const auto pcm = static_cast<uint16_t>(static_cast<int16_t>(std::lround(value * 32767.0f)));
-        put(data, pcm, 2);
-        put(data, pcm, 2);
-    }
-    std::string file = "RIFF";
-    put(file, 36 + static_cast<uint32_t>(data.size()), 4);
-    file += "WAVEfmt ";
-    put(file, 16, 4);
-    put(file, 1, 2);
-    put(file, 2, 2);
-    put(file, static_cast<uint32_t>(rate), 4);
-    put(file, static_cast<uint32_t>(rate) * 4, 4);
-    put(file, 4, 2);
-    put(file, 16, 2);
-    file += "data";
-    put(file, static_cast<uint32_t>(data.size()), 4);
-    std::ofstream(path, std::ios::binary) << file << data;
-}
-
-void writeTone(const std::string& path, double hertz, double seconds, float amplitude) {
-    writeWav(path, 44100, seconds, [=](double t) {
-        return amplitude * static_cast<float>(std::sin(2.0 * std::numbers::pi * hertz * t));
-    });
-}
-
-bool runFfmpeg(const std::string& arguments) {
-    return std::system(("ffmpeg -nostdin -v error -y " + arguments).c_str()) == 0;
-}
-
 Recording readWav(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const std::string bytes = TempFolder::read(path);
     Recording recording;
     if (bytes.size() < 12 || bytes.compare(0, 4, "RIFF") != 0) return recording;
     uint32_t format = 0, channels = 0, bits = 0;

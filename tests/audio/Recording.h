@@ -1,9 +1,6 @@
 #pragma once
-// Real audio for the audio tests: WAV files written here, other formats made with the
-// ffmpeg command-line tool, and the measurements taken on what the player recorded.
+// What the player recorded to a WAV file, and the measurements the audio tests take on it.
 
-#include <cstddef>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,11 +12,6 @@ struct Recording {
     double seconds() const { return rate > 0 ? static_cast<double>(samples.size()) / rate : 0.0; }
 };
 
-// 16-bit stereo PCM; `sample` gives the value (-1..1) of a frame at a time in seconds.
-void writeWav(const std::string& path, int rate, double seconds, const std::function<float(double)>& sample);
-void writeTone(const std::string& path, double hertz, double seconds, float amplitude = 0.5f);
-// Runs "ffmpeg -v error -y" with the arguments; true when it succeeded.
-bool runFfmpeg(const std::string& arguments);
 // The left channel of a 16-bit PCM or 32-bit float WAV file; empty when unreadable.
 Recording readWav(const std::string& path);
 
