@@ -20,6 +20,7 @@ constexpr std::string_view kRate = "RATE";
 
 struct Listed {
     LibraryItem* item;
+    const char* name;  // the entry's value, at hand for the flat view's sort
     bool playable;
 };
 
@@ -82,7 +83,7 @@ private:
         LibraryItem* item = node.item() ? node.item() : repository_.items().create(node, &folder);
         if (!item || !filters_.matches(node, folder.path())) return;
         const EntryKeys keys(node);
-        target.push_back({item, keys.playable()});
+        target.push_back({item, node.value(), keys.playable()});
         if (!keys.time) {
             repository_.pendingTags.push_back(item);
         } else if (node.hasName(entry::kAudio)) {
@@ -105,7 +106,7 @@ private:
             return;
         }
         std::sort(listed_.begin(), listed_.end(), [](const Listed& left, const Listed& right) {
-            return std::strcmp(left.item->node->value(), right.item->node->value()) < 0;
+            return std::strcmp(left.name, right.name) < 0;
         });
     }
 
