@@ -33,10 +33,13 @@ bool appendImageTags(std::string& html, const RepositoryFolder& folder, int32_t 
     return picture > 0;
 }
 
+// A stored name that would leave the folder is no picture of it.
 const Node* pictureAt(const RepositoryFolder& folder, int32_t wanted) {
     int32_t picture = 0;
     for (const Node& child : folder.content().children()) {
-        if (child.hasName(kImage) && picture++ == wanted) return &child;
+        if (!child.hasName(kImage) || picture++ != wanted) continue;
+        const std::string_view name = child.value();
+        return name.find('/') == std::string_view::npos ? &child : nullptr;
     }
     return nullptr;
 }
