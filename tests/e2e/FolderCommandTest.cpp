@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -165,4 +166,23 @@ TEST_F(FolderCommands, TheFeedShowsFolderNamesInUtf8WhateverTheirBytes) {
     EXPECT_NE(player_.body("/fetch").find("PATH " + utf8Folder + "\n"), std::string::npos);
     player_.body("/set&" + songId(player_, "d.wav"));
     EXPECT_NE(player_.body("/fetch").find("PATH " + music_ + "/Été\n"), std::string::npos);
+}
+
+TEST_F(FolderCommands, OpenFolderHandsTheSongsFolderToTheDesktop) {
+    const std::string bin = player_.root() + "bin";
+    const std::string opened = player_.root() + "opened";
+    TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
+    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin + ":" + path).c_str(), 1);  // the player inherits it
+    start();
+    setenv("PATH", path.c_str(), 1);
+    scan();
+    const std::string song = songId(player_, "b.wav").substr(1);
+
+    EXPECT_EQ(player_.body("/songaction&id=" + song + "&action=play"), "ok");
+    EXPECT_EQ(player_.body("/songaction&id=" + song + "&action=openfolder"), "ok");
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(TempFolder::read(opened), album() + "\n");
 }
