@@ -23,6 +23,15 @@ LibraryItem* namedItem(CommandCall& call) {
     return call.services.position.itemByNumber(decimalValue(getParam("id", call.request.params)));
 }
 
+// A stored time the C library cannot write (past the year 9999) gives no line.
+std::string addedLine(const char* added) {
+    const std::time_t seconds = std::atol(added);
+    std::tm utc{};
+    char text[32];
+    if (!gmtime_r(&seconds, &utc) || !asctime_r(&utc, text)) return {};
+    return "ADDED " + std::string(text) + "\n";
+}
+
 }  // namespace
 
 void commandGetSongInfo(CommandCall& call) {
@@ -34,12 +43,7 @@ void commandGetSongInfo(CommandCall& call) {
     for (const char* key : {"TITLE", "ARTIST", "ALBUM", "GENRE", "RATE", "YEAR", "TRACK", "PLAYCOUNT"}) {
         lines.append(key).append(" ").append(entry.childValue(key, "-")).append("\n");
     }
-    if (const char* added = entry.childValue("ADDED", nullptr)) {
-        const std::time_t seconds = std::atol(added);
-        std::tm utc{};
-        char text[32];
-        lines += "ADDED " + std::string(asctime_r(gmtime_r(&seconds, &utc), text)) + "\n";
-    }
+    if (const char* added = entry.childValue("ADDED", nullptr)) lines += addedLine(added);
     call.connection.appendBody(lines);
     call.connection.sendHtml();
 }
