@@ -135,7 +135,7 @@ function handleListClick(event) {
   if (target.matches('.btndel') && row) return command(`/queuedel&s${rowNumber(row)}`);
   if (target.matches('.btnmenu') && row) return showSongInfo(rowNumber(row));
   if (target.matches('td[class^="r"]') && row) return rateFromClick(event, target, row);
-  if (target.matches('.btnsync') && head) return command(`/scan&d${rowNumber(head)}`);
+  if (target.matches('.btnsync') && head) return command(`/scan&${rowNumber(head)}`);
   if (target.matches('.btnadd') && head) return queueFolder(head);
   if (target.matches('img.art')) return target.classList.toggle('big');
   if (head) return command(`/dir&d${rowNumber(head)}`).then(loadLibrary);

@@ -8,6 +8,7 @@
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
 #include "server/Request.h"
+#include "text/Decimal.h"
 #include "views/LibraryView.h"
 #include "views/PlayPosition.h"
 
@@ -17,7 +18,7 @@ void commandScan(CommandCall& call) {
     CommandServices& services = call.services;
     std::string singlePath;
     if (!call.request.argument.empty()) {
-        const RepositoryFolder* folder = services.position.folderAt(rowId(call.request.argument));
+        const RepositoryFolder* folder = services.position.folderAt(decimalValue(call.request.argument));
         if (folder && folder->parent()) singlePath = folder->path().str();
     }
     LibraryView& view = services.view;
@@ -39,5 +40,6 @@ void commandFindImg(CommandCall& call) {
     const auto result = searchCover(artist, album, call.services.coverSearchHost);
     if (!result) return answerOk(call.connection);
     call.connection.appendBody(result->view());
+    call.connection.appendBody(std::string_view("\0", 1));  // answers end in a NUL
     call.connection.sendHtml();
 }

@@ -94,7 +94,7 @@ TEST(LibraryCommands, RadioListAndCoverSearchAskTheConfiguredServers) {
 
     EXPECT_EQ(player.body("/syncradio"), "ok");
     EXPECT_NE(TempFolder::read(player.program() + "settings/radio2.vmr").find(" RADIO Smooth\n"), std::string::npos);
-    EXPECT_EQ(player.body("/findimg&album=Blue%20Train&artist=Coltrane"), std::string("<covers/>"));
+    EXPECT_EQ(player.body("/findimg&album=Blue%20Train&artist=Coltrane"), std::string("<covers/>\0", 10));
     bool askedForCover = false;
     for (const std::string& request : services.requests()) {
         askedForCover = askedForCover || request.find("/onca/xml") != std::string::npos;
