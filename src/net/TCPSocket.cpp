@@ -178,5 +178,5 @@ long TCPSocket::receive(ByteBuffer& buffer) {
 }
 
 bool TCPSocket::shutdownSending() {
-    return ::shutdown(handle_.get(), SHUT_WR) == 0 || failed();
+    return ::shutdown(handle_.get(), SHUT_WR) == 0 || errno == ENOTCONN || failed();
 }

@@ -57,7 +57,8 @@ public:
     // Appends at most kReceiveLimit bytes. Returns their count, 0 when the peer has closed,
     // -1 on failure or time-out.
     long receive(ByteBuffer& buffer);
-    // Ends the sending side: the peer reads the end of the stream; receiving goes on.
+    // Ends the sending side: the peer reads the end of the stream; receiving goes on. A
+    // peer already gone is no failure.
     bool shutdownSending();
 
 private:

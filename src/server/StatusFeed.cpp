@@ -48,22 +48,25 @@ std::string minutesAndSeconds(unsigned milliseconds) {
 }
 
 // Thousandths of the song; a song whose length is unknown (0) is at 0.
-int64_t positionPermille(const SongPlayer& player) {
-    if (player.isEndless() || !player.isPlaying() || player.lengthMs() == 0) return 0;
-    return static_cast<int64_t>(1000.0 / player.lengthMs() * player.positionMs());
+int64_t positionPermille(const SongPlayer& player, unsigned positionMs, unsigned lengthMs) {
+    if (player.isEndless() || !player.isPlaying() || lengthMs == 0) return 0;
+    return static_cast<int64_t>(1000.0 / lengthMs * positionMs);
 }
 
+// Position and length are read once, so the lines agree with each other.
 void writePlayer(Feed& feed, CommandServices& s) {
     const SongPlayer& player = *s.player;
+    const unsigned positionMs = player.positionMs();
+    const unsigned lengthMs = player.lengthMs();
     if (player.isEndless()) {
         char percent[16];
         std::snprintf(percent, sizeof percent, "%02u%%", player.bufferedPercent());
         feed.line("TIME", percent);
     } else {
-        feed.line("TIME", minutesAndSeconds(player.lengthMs()));
+        feed.line("TIME", minutesAndSeconds(lengthMs));
     }
-    feed.line("TIMEPLAYING", minutesAndSeconds(player.positionMs()));
-    feed.line("POSITION", positionPermille(player));
+    feed.line("TIMEPLAYING", minutesAndSeconds(positionMs));
+    feed.line("POSITION", positionPermille(player, positionMs, lengthMs));
 }
 
 // The picture of the song's folder, else of its parent's, as the browser can ask for it.

@@ -98,6 +98,13 @@ TEST_F(FolderCommands, PicturesComeFromTheFolderOrItsParentAndFoldersFoldInAndOu
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=2"), "ok");
     EXPECT_EQ(player_.body("/img&id=" + albumNumber + "&nr=0"), "ok");
 
+    // A folder number asks for that folder alone.
+    TempFolder::write(album() + "/new.wav", silentWav(1000, 8000, 1));
+    TempFolder::write(artist() + "/other.wav", silentWav(1000, 8000, 1));
+    EXPECT_EQ(player_.body("/scan&" + albumNumber), "ok");
+    EXPECT_FALSE(songId(player_, "new.wav").empty());
+    EXPECT_EQ(player_.body("/list").find("other.wav"), std::string::npos);
+
     EXPECT_EQ(player_.body("/dir&d" + albumNumber), "ok");
     EXPECT_NE(player_.body("/getinfo_db").find("LIST = Album<BLOCKQUOTE><DIV>OPEN = 0</DIV>"), std::string::npos);
     EXPECT_EQ(player_.body("/dir&d" + albumNumber), "ok");
@@ -135,7 +142,7 @@ TEST_F(FolderCommands, SavedArtLandsBesideTheSongOnlyAsANewPictureOfItsKind) {
 
 TEST_F(FolderCommands, TheRadioListIsFetchedOnceADay) {
     TestHttpServer radioServer([](TCPSocket& connection, const std::string&) {
-        respond(connection, "CHANNELS Jazz\n RADIO Smooth\n  PLAYLIST http://127.0.0.1:1/s.pls\n");
+        respond(connection, "CHANNELS Jazz\n RADIO Smooth\n  PLAYLIST http://127.0.0.1:1/s.pls\n  ADDED 253402300800\n");
     });
     start("RADIO_LIST_URL=" + radioServer.url("/radio/radio.vmr") + "\n");
     const auto waitForFetches = [&](size_t count) {
@@ -146,12 +153,20 @@ TEST_F(FolderCommands, TheRadioListIsFetchedOnceADay) {
 
     EXPECT_NE(player_.body("/listradio").find("No channels loaded"), std::string::npos);
     EXPECT_EQ(waitForFetches(1), 1u);
-    EXPECT_NE(player_.body("/listradio").find("Smooth"), std::string::npos);
+    const std::string stations = player_.body("/listradio");
+    EXPECT_NE(stations.find("Smooth"), std::string::npos);
     EXPECT_EQ(waitForFetches(1), 1u);
+    // A time past the year 9999 gives no ADDED line rather than a crash.
+    const std::vector<std::string> rows = PlayerInstance::rowIds(stations);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(player_.body("/getsonginfo&id=" + rows[0].substr(1)).find("ADDED"), std::string::npos);
+    EXPECT_EQ(player_.body("/test"), "ok");
 
     player_.body("/setuserpref&name=RADIO_SYNCED_DATE&value=0-0");
     player_.body("/listradio");
     EXPECT_EQ(waitForFetches(2), 2u);
+    // The request that asked for the refresh has gone before its answer is done with.
+    EXPECT_EQ(running_->output().find("not connected"), std::string::npos) << running_->output();
 }
 
 TEST_F(FolderCommands, TheFeedShowsFolderNamesInUtf8WhateverTheirBytes) {
