@@ -11,13 +11,16 @@ namespace {
 
 constexpr int kPicturesPerRow = 8;
 
-// A node without any text (a tree's root) reads as "null".
+// A node without any text (a tree's root) reads as "null = null"; a node with only a
+// value keeps it.
 void dumpNode(std::string& out, const Node& node) {
     const std::string_view name = node.name();
+    const std::string_view value = node.value();
+    const bool textless = name.empty() && value.empty();
     out += "<DIV>";
-    appendHtmlEscaped(out, name.empty() ? "null" : name);
+    appendHtmlEscaped(out, textless ? "null" : name);
     out += " = ";
-    appendHtmlEscaped(out, name.empty() ? "null" : node.value());
+    appendHtmlEscaped(out, textless ? "null" : value);
     if (node.firstChild()) {
         out += "<BLOCKQUOTE>";
         for (const Node& child : node.children()) dumpNode(out, child);

@@ -231,12 +231,14 @@ TEST_F(HtmlRenderTest, LibraryDumpNestsSettingsAndFolders) {
     openLibrary({{folder / "Top", "AUDIO <a>.mp3\n TIME 01:00\nLIST Sub\n"}, {folder / "Top/Sub", ""}},
                 {folder / "Top"});
     repository.settings().firstChild()->clearChildren();
+    repository.settings().firstChild()->appendChild("", "a value without a name");
     std::string html;
     renderLibraryDump(html, repository);
     EXPECT_EQ(html, "<html><style> blockquote { margin-top: 0px; margin-bottom: 0px; } h2 { font-size: 100%; "
                     "background-color: gray; } </style><body style='white-space: pre; font-size: 10px; "
                     "font-family: sans-serif'><H1>Library info</H1><DIV>null = null<BLOCKQUOTE><DIV>USER = "
-                    "username</DIV></BLOCKQUOTE></DIV><H1>Library</H1><h2>" +
+                    "username<BLOCKQUOTE><DIV> = a value without a name</DIV></BLOCKQUOTE></DIV></BLOCKQUOTE></DIV>"
+                    "<H1>Library</H1><h2>" +
                         folder / "Top" +
                         "</h2><DIV>null = null<BLOCKQUOTE><DIV>AUDIO = &lt;a&gt;.mp3<BLOCKQUOTE><DIV>TIME = "
                         "01:00</DIV></BLOCKQUOTE></DIV><DIV>LIST = Sub</DIV></BLOCKQUOTE></DIV><BLOCKQUOTE><h2>" +
