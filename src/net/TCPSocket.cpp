@@ -7,6 +7,7 @@
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
@@ -166,9 +167,9 @@ std::optional<size_t> TCPSocket::sendAvailable(std::string_view bytes) {
     }
 }
 
-long TCPSocket::receive(ByteBuffer& buffer) {
+long TCPSocket::receive(ByteBuffer& buffer, size_t limit) {
     std::array<char, kReceiveLimit> piece;
-    const ssize_t received = ::recv(handle_.get(), piece.data(), piece.size(), 0);
+    const ssize_t received = ::recv(handle_.get(), piece.data(), std::min(limit, piece.size()), 0);
     if (received < 0) {
         failed();
         return -1;

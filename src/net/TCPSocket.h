@@ -54,9 +54,9 @@ public:
     // Hands the socket what it takes now without waiting: the count taken (0 when it is
     // full), or nothing on failure.
     std::optional<size_t> sendAvailable(std::string_view bytes);
-    // Appends at most kReceiveLimit bytes. Returns their count, 0 when the peer has closed,
-    // -1 on failure or time-out.
-    long receive(ByteBuffer& buffer);
+    // Appends at most `limit` bytes (at most kReceiveLimit). Returns their count, 0 when the
+    // peer has closed, -1 on failure or time-out.
+    long receive(ByteBuffer& buffer, size_t limit = kReceiveLimit);
     // Ends the sending side: the peer reads the end of the stream; receiving goes on. A
     // peer already gone is no failure.
     bool shutdownSending();

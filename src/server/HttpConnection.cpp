@@ -55,13 +55,26 @@ void HttpConnection::serveStatic(std::string_view requestPath) {
     sendFile(server_.webFolder() + std::string(requestPath));
 }
 
-bool HttpConnection::readRequest() {
+// Headers may come in several pieces; a request handled before its end of headers would
+// lose what follows (and the cross-site check would refuse it).
+HttpConnection::Arrival HttpConnection::readRequest(uint32_t now) {
     ByteBuffer received;
-    if (socket_.receive(received) <= 0) return false;
-    const std::string_view bytes = received.view();
-    request_.assign(bytes.substr(0, bytes.find('\0')));
+    const long count = socket_.receive(received, TCPSocket::kReceiveLimit - arrived_.size());
+    if (count < 0 || (count == 0 && arrived_.empty())) return Arrival::kGone;
+    arrived_ += received.view();
+    lastActivity_ = now;
+    const bool complete = count == 0 || arrived_.size() >= TCPSocket::kReceiveLimit ||
+                          arrived_.find("\r\n\r\n") != std::string::npos;
+    if (!complete) return Arrival::kMore;
+    takeArrived();
+    return Arrival::kComplete;
+}
+
+void HttpConnection::takeArrived() {
+    request_.assign(std::string_view(arrived_).substr(0, arrived_.find('\0')));
+    arrived_.clear();
+    arrived_.shrink_to_fit();
     body_.reserve(kBodyCapacity);
-    return true;
 }
 
 void HttpConnection::finish(uint32_t now) {

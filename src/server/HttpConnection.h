@@ -20,7 +20,7 @@ public:
     HttpServer& server() const { return server_; }
     // The peer's IPv4 address as a dotted quad.
     const Str& peer() const { return peer_; }
-    // The request as one receive brought it (at most 8096 bytes), up to its first NUL byte.
+    // The request as it arrived (at most 8096 bytes), up to its first NUL byte.
     const Str& request() const { return request_; }
 
     std::string_view body() const { return body_; }
@@ -43,8 +43,14 @@ private:
     friend class HttpServer;
 
     int handle() const { return socket_.handle(); }
-    // One receive; false when the peer closed or failed before sending anything.
-    bool readRequest();
+    enum class Arrival { kMore, kComplete, kGone };
+    // Takes what has arrived. The request is complete at the end of its headers, at
+    // TCPSocket::kReceiveLimit bytes, or when the peer has finished sending; kGone when the
+    // peer closed or failed before sending anything.
+    Arrival readRequest(uint32_t now);
+    bool hasPartialRequest() const { return !arrived_.empty(); }
+    // What has arrived becomes the request, complete or not.
+    void takeArrived();
     // Called after the handler returned.
     void finish(uint32_t now);
     bool sending() const { return outbox_.remaining() > 0; }
@@ -59,6 +65,7 @@ private:
     TCPSocket socket_;
     Str peer_;
     Str request_;
+    std::string arrived_;  // the request so far
     std::string body_;
     Outbox outbox_;
     bool answered_ = false;

@@ -16,6 +16,8 @@ namespace {
 
 constexpr int kPollTimeoutMs = 100;
 constexpr uint32_t kCloseDelayMs = 1000;
+// How long the rest of a request's headers may keep us waiting before it is handled as it is.
+constexpr uint32_t kHeaderWaitMs = 500;
 // Beyond these counts the oldest connections of a list are closed early.
 constexpr size_t kMaxFinished = 512;
 constexpr size_t kMaxWaiting = 512;
@@ -74,6 +76,7 @@ void HttpServer::serve(const std::atomic<bool>& quit) {
     while (!quit) {
         waitForActivity(watch);
         handleArrived(watch, quit);
+        handleStalled(millisecondClock());
         continueAnswers(watch, millisecondClock());
         if (watch.fds[0].revents != 0) acceptArrivals(millisecondClock());
         dropSilent(millisecondClock());
@@ -124,7 +127,24 @@ void HttpServer::handleArrived(const Watch& watch, const std::atomic<bool>& quit
 }
 
 void HttpServer::handle(Connections::iterator connection) {
-    if (connection->readRequest()) handler_.handle(*connection);
+    const HttpConnection::Arrival arrival = connection->readRequest(millisecondClock());
+    if (arrival == HttpConnection::Arrival::kMore) return;
+    if (arrival == HttpConnection::Arrival::kComplete) handler_.handle(*connection);
+    answerAndMove(connection);
+}
+
+void HttpServer::handleStalled(uint32_t now) {
+    for (auto it = waiting_.begin(); it != waiting_.end();) {
+        const Connections::iterator connection = it++;
+        if (!connection->hasPartialRequest() || now - connection->lastActivity() < kHeaderWaitMs) continue;
+        connection->takeArrived();
+        handler_.handle(*connection);
+        answerAndMove(connection);
+    }
+}
+
+// To the answers going out, or to those waiting to be closed.
+void HttpServer::answerAndMove(Connections::iterator connection) {
     connection->finish(millisecondClock());
     Connections& next = connection->sending() ? sending_ : finished_;
     next.splice(next.end(), waiting_, connection);
@@ -141,7 +161,7 @@ void HttpServer::continueAnswers(const Watch& watch, uint32_t now) {
 
 void HttpServer::dropSilent(uint32_t now) {
     const auto limit = static_cast<uint32_t>(config_.silenceLimit.count());
-    while (!waiting_.empty() && now - waiting_.front().lastActivity() >= limit) waiting_.pop_front();
+    waiting_.remove_if([&](const HttpConnection& c) { return now - c.lastActivity() >= limit; });
     sending_.remove_if([&](const HttpConnection& c) { return now - c.lastActivity() >= limit; });
 }
 

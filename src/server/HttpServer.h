@@ -50,6 +50,8 @@ private:
     void acceptArrivals(uint32_t now);
     void handleArrived(const Watch& watch, const std::atomic<bool>& quit);
     void handle(Connections::iterator connection);
+    void handleStalled(uint32_t now);
+    void answerAndMove(Connections::iterator connection);
     void continueAnswers(const Watch& watch, uint32_t now);
     void dropSilent(uint32_t now);
     void reap(uint32_t now);

@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "support/PlayerInstance.h"
+#include "support/TestHttpServer.h"
 
 using namespace std::chrono_literals;
 
@@ -69,6 +70,20 @@ TEST_F(WebCommandTest, PagesOfOtherSitesCannotRunCommands) {
     EXPECT_EQ(player_.send("GET " + longPath + " HTTP/1.1\r\n" + crossSite), kForbidden);
     std::this_thread::sleep_for(200ms);
     EXPECT_FALSE(running_->waitForExit(0ms).has_value());
+
+    // Headers that come in pieces are read whole, the mark in a later piece included.
+    const auto sendInTwo = [&](const std::string& first, const std::string& second) {
+        TCPSocket client(player_.port());
+        EXPECT_TRUE(client.connect("127.0.0.1"));
+        client.setReceiveTimeout(5000);
+        sendInPieces(client, {first, second});
+        ByteBuffer answer;
+        while (client.receive(answer) > 0) {
+        }
+        return std::string(answer.view());
+    };
+    EXPECT_EQ(sendInTwo("GET /quit HTTP/1.1\r\n", crossSite), kForbidden);
+    EXPECT_EQ(PlayerInstance::bodyOf(sendInTwo("GET /test HTTP/1.1\r\n", "Host: 127.0.0.1\r\n\r\n")), "ok");
 }
 
 TEST_F(WebCommandTest, SecondStartsSendWordsToTheRunningPlayer) {
