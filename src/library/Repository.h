@@ -44,7 +44,8 @@ public:
     // The stored value, else the setting's default.
     Str getSetting(std::string_view name);
     // Stores the value (PAGE_MAX_MATCHES at least 10) and writes the file only when it
-    // changed; equaliser names go to the equaliser hook and raise eqRevision every time.
+    // changed; equaliser names go to the equaliser hook and raise eqRevision every time. A
+    // name that is empty or holds a blank or line break is refused with a log line.
     void setSetting(std::string_view name, std::string_view value);
     void setEqualiserHook(EqualiserHook hook) { equaliserHook_ = std::move(hook); }
     // The lines of REPOSITORY_PATHS, trimmed, without empty ones.

@@ -46,6 +46,22 @@ TEST_F(SettingsTest, UnstoredSettingsReadAsTheirDefaultsAndChangesAloneAreWritte
     }
 }
 
+// The settings file cannot keep such a name: it would cut or reshape the settings after it.
+TEST_F(SettingsTest, NamesWithBlanksOrLineBreaksAreRefusedAndTheOthersKept) {
+    testing::internal::CaptureStdout();
+    for (const char* name : {"EVIL\n   X", "A B", "", "TAB\tBED"}) EXPECT_FALSE(writes(name, "1")) << name;
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Refusing the setting name \"A B\": it is empty or holds "
+                                                          "a blank or line break\n"),
+              std::string::npos);
+    EXPECT_TRUE(writes("VOLUME", "0.5"));
+    Repository reopened;
+    testing::internal::CaptureStdout();
+    reopened.open(file(), folder / "radio2.vmr");
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(reopened.getSetting("VOLUME"), "0.5");
+    EXPECT_EQ(TempFolder::read(file()), "USER username\n VOLUME 0.5\n");
+}
+
 TEST_F(SettingsTest, EqualiserSettingsReachTheHookEveryTime) {
     using Call = std::tuple<unsigned, unsigned, double>;
     std::vector<Call> calls;
