@@ -41,6 +41,6 @@ Str LibraryItem::location(bool withFolder) const {
     if (folder && node->hasName(entry::kRadio)) return stationStream(*node);
     const std::string_view value = node->value();
     if (isPlaylistFile(value)) return playlistFileStream(value);
-    if (withFolder && folder && !folder->path().empty()) return entryPath();
+    if (withFolder && folder && folder->onDisk()) return entryPath();
     return value;
 }

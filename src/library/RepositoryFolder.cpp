@@ -54,6 +54,7 @@ RepositoryFolder::~RepositoryFolder() = default;
 bool RepositoryFolder::load(std::string_view path) {
     path_.assign(path);
     path_.dropTrailingSlash();
+    onDisk_ = true;
     const std::string treeFile = std::string(path_.view()).append(kTreeFile);
     if (!loadNodeFile(content_, treeFile, false)) return diskFileExists(treeFile);
     bool removed = false;
@@ -78,7 +79,7 @@ bool RepositoryFolder::load(std::string_view path) {
 }
 
 bool RepositoryFolder::save() {
-    if (path_.empty()) return true;
+    if (!onDisk_) return true;
     const std::string treeFile = std::string(path_.view()).append(kTreeFile);
     unsaved_ = !saveNodeFile(content_, treeFile, false);
     if (unsaved_) std::printf("Error saving %s\n", treeFile.c_str());

@@ -27,7 +27,7 @@ public:
     // and the tree saved at once. Without a stored tree: whether a playlist.vmr of that
     // name exists on disk, which keeps such a subfolder.
     bool load(std::string_view path);
-    // Writes the content to the store; a folder without a path is never stored. On failure
+    // Writes the content to the store; a folder never loaded is never stored. On failure
     // logs "Error saving %s", keeps the tree and tries again at the next synchronise.
     bool save();
     // Entries by value, ASCII case ignored; equal values keep their order.
@@ -45,7 +45,10 @@ public:
     // the others in sort order. True when the order changed.
     bool chooseCover(int pictures);
 
+    // Without its trailing "/": the file system's root is "".
     const Str& path() const { return path_; }
+    // Whether the folder mirrors one on disk (it was loaded), even the root with its path "".
+    bool onDisk() const { return onDisk_; }
     Node& content() { return content_; }
     const Node& content() const { return content_; }
     const Children& children() const { return children_; }
@@ -61,4 +64,5 @@ private:
     Node* listNode_;
     RepositoryFolder* parent_;
     bool unsaved_ = false;
+    bool onDisk_ = false;
 };

@@ -93,7 +93,7 @@ void commandSaveArt(CommandCall& call) {
     const RepositoryFolder* folder = item ? item->folder : nullptr;
     const std::string_view name = fileNameOf(image);
     std::string_view answer = "Error";
-    if (folder && !folder->path().empty() && isImageFile(name) &&
+    if (folder && folder->onDisk() && isImageFile(name) &&
         name.find("..") == std::string_view::npos) {
         const std::string target = folder->path().str() + "/" + std::string(name);
         ByteBuffer bytes;

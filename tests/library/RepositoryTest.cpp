@@ -106,6 +106,29 @@ TEST_F(RepositoryTest, LoadingDropsSubfoldersWithNeitherTreeNorFolderAndSavesAtO
     EXPECT_FALSE(missing.load(folder / "nothing"));
 }
 
+// The file system's root as a music folder: its path reads "", yet its songs are stored and
+// found at "/name" like any other folder's.
+TEST_F(RepositoryTest, TheRootFolderIsStoredAndItsSongsFoundLikeAnyOther) {
+    RepositoryFolder root;
+    root.load("/");
+    EXPECT_EQ(root.path(), "");
+    root.content().appendChild("AUDIO", "song.mp3")->appendChild("RATE", "5");
+    EXPECT_TRUE(root.save());
+    EXPECT_EQ(stored(""), "AUDIO song.mp3\n RATE 5\n");
+
+    RepositoryFolder reloaded;
+    reloaded.load("/");
+    ASSERT_NE(reloaded.content().firstChild(), nullptr);
+    const LibraryItem* item = repository.items().create(*reloaded.content().firstChild(), &reloaded);
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->location(true), "/song.mp3");
+
+    RepositoryFolder holder;  // never loaded: never stored, though its path reads "" too
+    holder.content().appendChild("AUDIO", "x.mp3");
+    EXPECT_TRUE(holder.save());
+    EXPECT_EQ(stored(""), "AUDIO song.mp3\n RATE 5\n");
+}
+
 TEST_F(RepositoryTest, AFailedSaveKeepsTheTreeAndIsRetriedByTheNextScan) {
     put("a.mp3");
     auto blocking = store.storeFileOpen(music() + "/playlist.vmr", "w");  // in use: saving fails
