@@ -17,6 +17,8 @@ struct CommandCall {
 
 // The answer of commands that have nothing to report: the two bytes "ok".
 void answerOk(HttpConnection& connection);
+// The answer of a command refused for its arguments: "Error".
+void answerError(HttpConnection& connection);
 
 // ListCommands.cpp
 void commandList(CommandCall& call);

@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "net/HostInfo.h"
+#include "net/MachineIdentity.h"
 #include "platform/Clock.h"
 #include "server/AccessRule.h"
 #include "server/OpenFileLimit.h"
 #include "server/RequestHandler.h"
+#include "text/TextSearch.h"
 
 namespace {
 
@@ -48,7 +50,10 @@ struct HttpServer::Watch {
 HttpServer::HttpServer(ServerConfig config, RequestHandler& handler)
     : config_(std::move(config)), handler_(handler), listener_(config_.port) {}
 
+HttpServer::~HttpServer() = default;
+
 bool HttpServer::start() {
+    machine_ = std::make_unique<MachineIdentity>();
     raiseOpenFileLimit();
     const HostInfo host = lookupLocalHost();
     listener_.setReuseAddress();
@@ -69,7 +74,15 @@ int HttpServer::port() const {
     return bound != 0 ? bound : config_.port;
 }
 
-bool HttpServer::isAllowed(std::string_view peer) const { return ::isAllowed(peer, config_.access); }
+bool HttpServer::isAllowed(std::string_view peer) const { return ::isAllowed(peer, config_.access, *machine_); }
+
+bool HttpServer::isOwnHost(std::string_view host) const {
+    if (machine_->isOwnAddress(host) || machine_->isOwnName(host)) return true;
+    for (const Str& name : config_.hostNames) {
+        if (equalNoCase(name.view(), host)) return true;
+    }
+    return false;
+}
 
 void HttpServer::serve(const std::atomic<bool>& quit) {
     Watch watch;

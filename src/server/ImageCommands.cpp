@@ -82,7 +82,8 @@ void commandImg(CommandCall& call) {
     if (!folder) return answerOk(call.connection);
     const Node* picture = pictureAt(*folder, decimalValue(getParam("nr", call.request.params)));
     if (!picture) return answerOk(call.connection);
-    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()));
+    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()),
+                             HttpConnection::FileCaching::kOneDay);
 }
 
 // Saves a picture from the web beside the current song: under its own file name, never over
@@ -104,5 +105,5 @@ void commandSaveArt(CommandCall& call) {
         }
     }
     call.connection.appendBody(answer);
-    call.connection.sendHtml();
+    call.connection.sendText();
 }

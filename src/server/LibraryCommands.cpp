@@ -33,7 +33,8 @@ void commandSyncRadio(CommandCall& call) {
     answerOk(call.connection);
 }
 
-// Artist and album go to the catalogue still percent-encoded, as the browser sent them.
+// Artist and album go to the catalogue still percent-encoded, as the browser sent them. Its
+// answer is another server's text, so it goes out as text, never as a page of ours.
 void commandFindImg(CommandCall& call) {
     const std::string album = getParam("album", call.request.rawParams);
     const std::string artist = getParam("artist", call.request.rawParams);
@@ -41,5 +42,5 @@ void commandFindImg(CommandCall& call) {
     if (!result) return answerOk(call.connection);
     call.connection.appendBody(result->view());
     call.connection.appendBody(std::string_view("\0", 1));  // answers end in a NUL
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
