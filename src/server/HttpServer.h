@@ -1,12 +1,14 @@
 #pragma once
 // The web server. It listens on the configured port and hands each request that arrives to
 // the request handler, strictly one at a time, on the thread that calls serve(). Connections
-// that stay silent or take their answer slowly wait aside and hold up nobody.
+// that stay silent, take their answer slowly or wait for an answer another thread works out
+// (HttpConnection::deferAnswer) wait aside and hold up nobody.
 
 #include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <list>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -16,6 +18,7 @@
 #include "server/ServerCounters.h"
 
 class RequestHandler;
+class WakeSignal;
 
 class HttpServer {
 public:
@@ -40,6 +43,8 @@ public:
     std::time_t now() const { return config_.now(); }
     ServerCounters& counters() { return counters_; }
     const ServerCounters& counters() const { return counters_; }
+    // Wakes the serving thread; deferred answers use it to say they are ready.
+    std::shared_ptr<const WakeSignal> wakeSignal() const { return wake_; }
 
 private:
     using Connections = std::list<HttpConnection>;
@@ -52,7 +57,9 @@ private:
     void handle(Connections::iterator connection);
     void handleStalled(uint32_t now);
     void answerAndMove(Connections::iterator connection);
+    void moveAnswered(Connections& from, Connections::iterator connection);
     void continueAnswers(const Watch& watch, uint32_t now);
+    void sendDeferred();
     void dropSilent(uint32_t now);
     void reap(uint32_t now);
     bool accepting(uint32_t now) const;
@@ -60,7 +67,9 @@ private:
     ServerConfig config_;
     RequestHandler& handler_;
     TCPSocket listener_;
+    std::shared_ptr<const WakeSignal> wake_;
     Connections waiting_;   // accepted, request not arrived yet; oldest first
+    Connections deferred_;  // handled, answer still being worked out on another thread
     Connections sending_;   // handled, answer partly out
     Connections finished_;  // answered (or given up), to be closed; oldest first
     ServerCounters counters_;
