@@ -22,6 +22,8 @@ public:
 
     // Under the application lock. Does nothing without a current item.
     void startCurrentItem();
+    // Under the application lock: a station still being fetched will not open.
+    void dropPending() { ++starts_; }
 
 private:
     void openFetched(uint64_t start, const Str& stream);

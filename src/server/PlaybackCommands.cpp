@@ -65,6 +65,7 @@ void commandPause(CommandCall& call) {
 }
 
 void commandStop(CommandCall& call) {
+    call.services.playStarter.dropPending();
     playerOf(call).stop();
     answerOk(call.connection);
 }

@@ -179,5 +179,14 @@ TEST(Stations, ThatCannotBeReachedFailAsFilesThatCannotBeOpened) {
         return PlayerInstance::feedValue(player.body("/fetch"), "RESOURCE") == songs[1].substr(1);
     }, 5s));
     EXPECT_EQ(player.body("/print_title"), "b.wav");
+
+    // Stopped while its playlist is awaited, a station stays stopped.
+    player.body("/set&" + stations[0]);
+    player.body("/stop");
+    std::this_thread::sleep_for(2500ms);  // the playlist server has given up
+    const std::string feed = player.body("/fetch");
+    EXPECT_EQ(PlayerInstance::feedValue(feed, "TITLE"), "Silent") << feed;
+    EXPECT_EQ(PlayerInstance::feedValue(feed, "PLAYSTATUS"), "0") << feed;
+    EXPECT_FALSE(PlayerInstance::feedValue(feed, "ERROR")) << feed;
     EXPECT_EQ(PlayerInstance::stop(*running), 0);
 }
