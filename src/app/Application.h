@@ -75,8 +75,8 @@ private:
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
     ScanWorker scanWorker_;  // its destruction waits for a scan
-    FetchWorker fetchWorker_;  // last of the workers: its destruction waits for the jobs under way
     CommandServices services_;
+    FetchWorker fetchWorker_;  // last: its destruction waits for the jobs under way, which use all of the above
 };
 
 // Set by the run function for the life of the running instance.
