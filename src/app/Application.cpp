@@ -10,7 +10,6 @@
 #include "audio/ApplyVolume.h"
 #include "audio/AudioEngine.h"
 #include "audio/SongPlayer.h"
-#include "library/LibraryItem.h"
 #include "platform/Clock.h"
 #include "server/RequestDispatch.h"
 #include "text/Decimal.h"
@@ -22,6 +21,7 @@ Application::Application(FileStore& store, const ServerSettings& settings)
       view(repository, filters),
       queue(repository),
       position(repository, view, queue),
+      playStarter(lock_, position, player, fetchWorker_),
       scanner_(quitRequested),
       scanWorker_(scanRunning),
       services_{.store = store,
@@ -40,6 +40,8 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .scanWorker = scanWorker_,
                 .radioListUrl = settings.radioListUrl,
                 .coverSearchHost = settings.coverSearchHost,
+                .fetches = fetchWorker_,
+                .playStarter = playStarter,
                 .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {}
 
 Application::~Application() = default;
@@ -60,6 +62,7 @@ StartResult Application::start(const std::string& programFolderPath,
 }
 
 void Application::shutdown() {
+    fetchWorker_.stop();
     player.reset();
     if (audioEngine) audioEngine->close();
     audioEngine.reset();
@@ -89,7 +92,7 @@ void Application::resumePlayback() {
         audioEngine->setEqParameter(band, 2, std::atof(repository.getSetting(prefix + "BANDWIDTH").c_str()));
         audioEngine->setEqParameter(band, 3, std::atof(repository.getSetting(prefix + "GAIN").c_str()));
     }
-    if (const LibraryItem* item = position.currentItem()) player->open(item->location(true).view(), true);
+    playStarter.startCurrentItem();
 }
 
 void Application::openLibrary() {

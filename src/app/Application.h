@@ -13,7 +13,9 @@
 #include "library/ScanWorker.h"
 #include "library/Scanner.h"
 #include "library/StatusBoard.h"
+#include "net/FetchWorker.h"
 #include "server/CommandServices.h"
+#include "server/PlayStarter.h"
 #include "server/RequestHandler.h"
 #include "views/FilterSet.h"
 #include "views/LibraryView.h"
@@ -36,7 +38,7 @@ public:
     // Runs before any other thread exists, so without the lock. Fails, starting nothing,
     // when the audio output cannot be opened.
     StartResult start(const std::string& programFolder, const std::string& settingsFolder);
-    // Releases the player and the audio engine.
+    // Stops the outgoing requests, then releases the player and the audio engine.
     void shutdown();
 
     // A web request, on the server thread: checks the peer, then runs the command under the lock.
@@ -61,6 +63,7 @@ public:
     LibraryView view;
     PlayQueue queue;
     PlayPosition position;
+    PlayStarter playStarter;  // starts the play position's item; takes the lock for fetched stations
 
 private:
     StartResult startAudio();
@@ -71,8 +74,9 @@ private:
 
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
-    ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan
+    ScanWorker scanWorker_;  // its destruction waits for a scan
     CommandServices services_;
+    FetchWorker fetchWorker_;  // last: its destruction waits for the jobs under way, which use all of the above
 };
 
 // Set by the run function for the life of the running instance.

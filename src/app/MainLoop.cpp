@@ -76,11 +76,7 @@ int MainLoop::handlePlaybackSignal() {
     if (signal == PlaybackSignal::kNone) return kPassSleepMs;
     if (signal == PlaybackSignal::kEnded) countPlay();
     player.clearPlaybackSignal();
-    if (application_.position.step(true)) {
-        if (const LibraryItem* item = application_.position.currentItem()) {
-            player.open(item->location(true).view(), true);
-        }
-    }
+    if (application_.position.step(true)) application_.playStarter.startCurrentItem();
     return signal == PlaybackSignal::kOpenFailed ? kAfterFailedOpenSleepMs : kPassSleepMs;
 }
 

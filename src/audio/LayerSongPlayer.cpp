@@ -7,6 +7,7 @@
 #include "audio/sound/Sound.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/SoundSystem.h"
+#include "library/StatusBoard.h"
 #include "text/Str.h"
 #include "text/TextSearch.h"
 
@@ -65,9 +66,19 @@ void LayerSongPlayer::play() {
     channel_ = channel;
     channel_->setVolume(volume_);
     channel_->setCallback([this](ChannelEnd end) {
-        signal_ = end == ChannelEnd::kFailed ? PlaybackSignal::kOpenFailed : PlaybackSignal::kEnded;
+        if (end == ChannelEnd::kFailed) return failLateOpen();
+        signal_ = PlaybackSignal::kEnded;
     });
     channel_->setPaused(false);
+}
+
+// A stream that could not connect, or a sound that never gave audio, ends as a failed open
+// does: its error on the board and no sound left, so the item shows as itself again.
+void LayerSongPlayer::failLateOpen() {
+    if (sound_) board_.postError(sound_->failureText() + "\n");
+    channel_.reset();
+    release();
+    signal_ = PlaybackSignal::kOpenFailed;
 }
 
 void LayerSongPlayer::setPaused(bool paused) {

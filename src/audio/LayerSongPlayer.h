@@ -44,6 +44,8 @@ public:
     const Sound* sound() const { return sound_.get(); }
 
 private:
+    void failLateOpen();
+
     SoundSystem& system_;
     StatusBoard& board_;
     std::unique_ptr<Sound> sound_;

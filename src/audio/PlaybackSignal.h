@@ -6,5 +6,5 @@
 enum class PlaybackSignal {
     kNone = 0,
     kEnded = 1,       // the song played to its end (or broke off while decoding)
-    kOpenFailed = 2,  // the song could not be opened or decoded at all
+    kOpenFailed = 2,  // the song or stream could not be opened or decoded at all
 };

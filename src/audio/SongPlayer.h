@@ -14,7 +14,9 @@ public:
     virtual ~SongPlayer() = default;
 
     // Loads a file path or an http(s) address, stopping and freeing the previous song.
-    // With `play` it starts playing; a failure then sets PlaybackSignal::kOpenFailed.
+    // With `play` it starts playing; a failure then sets PlaybackSignal::kOpenFailed. A
+    // sound that fails once started (a stream that cannot connect or ends before any audio)
+    // fails the same way when its end arrives: its error posted, the sound released.
     // Paths containing ".m4a" (any case) are refused at once, changing nothing.
     virtual bool open(std::string_view path, bool play) = 0;
     virtual void release() = 0;

@@ -12,8 +12,9 @@ Str coverSearchUrl(std::string_view artist, std::string_view album, std::string_
     return url.append("&ResponseGroup=Images&Marketplace=uk");
 }
 
-std::optional<ByteBuffer> searchCover(std::string_view artist, std::string_view album, std::string_view host) {
+std::optional<ByteBuffer> searchCover(std::string_view artist, std::string_view album, std::string_view host,
+                                      const FetchOptions& options) {
     ByteBuffer body;
-    if (!fetchUrl(coverSearchUrl(artist, album, host), body, false)) return std::nullopt;
+    if (!fetchUrl(coverSearchUrl(artist, album, host), body, false, options)) return std::nullopt;
     return body;
 }

@@ -10,19 +10,6 @@
 
 namespace {
 
-// Playlists are a few lines; anything far bigger is not one.
-constexpr size_t kMaxPlaylistBytes = size_t{1} << 20;
-
-Str stationStream(const Node& station) {
-    const char* playlist = station.childValue(entry::kPlaylist, nullptr);
-    if (!playlist) return "error";
-    ByteBuffer body;
-    FetchOptions options;
-    options.maxResponseBytes = kMaxPlaylistBytes;
-    if (!fetchUrl(playlist, body, true, options)) return "error";
-    return parsePlaylist(body.view(), playlist);
-}
-
 Str playlistFileStream(std::string_view path) {
     const auto bytes = readDiskFile(path, kMaxPlaylistBytes);
     const std::string_view text = bytes ? std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size())
@@ -37,8 +24,10 @@ Str LibraryItem::entryPath() const {
     return Str::concat(folder->path(), "/").append(node->value());
 }
 
+bool LibraryItem::isStation() const { return folder && node->hasName(entry::kRadio); }
+
 Str LibraryItem::location(bool withFolder) const {
-    if (folder && node->hasName(entry::kRadio)) return stationStream(*node);
+    if (isStation()) return fetchPlaylistStream(node->childValue(entry::kPlaylist, ""), FetchOptions{});
     const std::string_view value = node->value();
     if (isPlaylistFile(value)) return playlistFileStream(value);
     if (withFolder && folder && folder->onDisk()) return entryPath();

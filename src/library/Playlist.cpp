@@ -1,5 +1,6 @@
 #include "library/Playlist.h"
 
+#include "net/HttpClient.h"
 #include "text/StrList.h"
 #include "text/TextSearch.h"
 
@@ -22,4 +23,13 @@ Str parsePlaylist(std::string_view text, std::string_view name) {
         return Str(found.substr(0, lineEnd(found)));
     }
     return "error";
+}
+
+Str fetchPlaylistStream(std::string_view playlistUrl, const FetchOptions& options) {
+    if (playlistUrl.empty()) return "error";
+    FetchOptions bounded = options;
+    bounded.maxResponseBytes = kMaxPlaylistBytes;
+    ByteBuffer body;
+    if (!fetchUrl(playlistUrl, body, true, bounded)) return "error";
+    return parsePlaylist(body.view(), playlistUrl);
 }

@@ -9,13 +9,14 @@
 #include "storage/NodeFile.h"
 #include "storage/StoreHandle.h"
 
-bool syncRadioList(RadioList& list, std::string_view url, StatusBoard& board) {
+std::optional<ByteBuffer> fetchRadioList(std::string_view url, const FetchOptions& options) {
     ByteBuffer body;
-    if (!fetchUrl(url, body, true)) {
-        board.postError("Connection error!");
-        return false;
-    }
-    const std::unique_ptr<StoreHandle> handle = storeMemoryHandle(body.data(), body.size());
+    if (!fetchUrl(url, body, true, options)) return std::nullopt;
+    return body;
+}
+
+bool mergeRadioList(RadioList& list, const std::optional<ByteBuffer>& fetched, StatusBoard& board) {
+    const std::unique_ptr<StoreHandle> handle = fetched ? storeMemoryHandle(fetched->data(), fetched->size()) : nullptr;
     Node published;
     if (!handle || !readNodeStream(published, *handle)) {
         board.postError("Connection error!");

@@ -10,11 +10,13 @@
 #include <string_view>
 
 class AudioEngine;
+class FetchWorker;
 class FileStore;
 class FilterSet;
 class LibraryView;
 class PlayPosition;
 class PlayQueue;
+class PlayStarter;
 class Repository;
 class Scanner;
 class ScanWorker;
@@ -38,6 +40,8 @@ struct CommandServices {
     ScanWorker& scanWorker;
     const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
     const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST
+    FetchWorker& fetches;                // every outgoing request runs there
+    PlayStarter& playStarter;
     // Sends a command to this server as a request of its own; returns without waiting.
     std::function<void(std::string_view)> sendLocalCommand;
 };

@@ -3,10 +3,13 @@
 // answers the request exactly once. They run on the server thread under the application
 // lock.
 
+#include <functional>
+#include <string>
 #include <string_view>
 
 class HttpConnection;
 struct CommandServices;
+struct FetchOptions;
 struct Request;
 
 struct CommandCall {
@@ -19,6 +22,13 @@ struct CommandCall {
 void answerOk(HttpConnection& connection);
 // The answer of a command refused for its arguments: "Error".
 void answerError(HttpConnection& connection);
+
+// Work with an outgoing request: it runs on the fetch worker without the application lock
+// (taking it itself for anything that touches the library) and returns the body of the
+// command's answer, which the server then sends. While the worker is swamped the request
+// gets `busyAnswer` at once.
+using FetchAnswer = std::function<std::string(const FetchOptions& options)>;
+void answerAfterFetch(CommandCall& call, FetchAnswer work, std::string busyAnswer);
 
 // ListCommands.cpp
 void commandList(CommandCall& call);

@@ -7,6 +7,7 @@
 #include "server/FileValidators.h"
 #include "server/HttpServer.h"
 #include "server/MimeTypes.h"
+#include "server/PendingAnswer.h"
 #include "server/ResponseFraming.h"
 #include "text/ByteBuffer.h"
 
@@ -73,6 +74,23 @@ void HttpConnection::serveStatic(std::string_view requestPath) {
         return sendNotFound();
     }
     sendFile(server_.webFolder() + std::string(requestPath), FileCaching::kRevalidate);
+}
+
+std::shared_ptr<PendingAnswer> HttpConnection::deferAnswer() {
+    if (answered_) return std::make_shared<PendingAnswer>(server_.wakeSignal());
+    answered_ = true;
+    pending_ = std::make_shared<PendingAnswer>(server_.wakeSignal());
+    return pending_;
+}
+
+bool HttpConnection::sendPendingAnswer() {
+    std::optional<std::string> body = pending_->take();
+    if (!body) return false;
+    pending_.reset();
+    answered_ = false;  // deferring counted as the one send; this is that send
+    body_ = std::move(*body);
+    sendText();
+    return true;
 }
 
 // Headers may come in several pieces; a request handled before its end of headers would

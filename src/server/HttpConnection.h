@@ -4,6 +4,7 @@
 // calls exactly one send operation; sends after the first are ignored.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,7 @@
 #include "text/Str.h"
 
 class HttpServer;
+class PendingAnswer;
 
 class HttpConnection {
 public:
@@ -46,6 +48,10 @@ public:
     // A request path under the web folder; 404 for a path with ".." or without a leading "/".
     void serveStatic(std::string_view requestPath);
 
+    // For a command that answers from another thread: the answer that thread fills. It
+    // counts as this connection's one send; the server sends it once it is filled.
+    std::shared_ptr<PendingAnswer> deferAnswer();
+
     // The millisecond clock when the request was handled and its answer handed to the socket.
     uint32_t finishedAt() const { return finishedAt_; }
 
@@ -64,6 +70,9 @@ private:
     // Called after the handler returned.
     void finish(uint32_t now);
     bool sending() const { return outbox_.remaining() > 0; }
+    bool awaitingAnswer() const { return pending_ != nullptr; }
+    // Sends the deferred answer once it has been filled; false while it has not.
+    bool sendPendingAnswer();
     // Passes on more of the answer; once it is all out, ends the sending side so the peer
     // sees the end of the answer at once.
     void continueSending(uint32_t now);
@@ -80,6 +89,7 @@ private:
     std::string arrived_;  // the request so far
     std::string body_;
     Outbox outbox_;
+    std::shared_ptr<PendingAnswer> pending_;
     bool answered_ = false;
     uint32_t lastActivity_;
     uint32_t finishedAt_ = 0;

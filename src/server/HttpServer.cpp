@@ -9,6 +9,7 @@
 #include "net/HostInfo.h"
 #include "net/MachineIdentity.h"
 #include "platform/Clock.h"
+#include "platform/WakeSignal.h"
 #include "server/AccessRule.h"
 #include "server/OpenFileLimit.h"
 #include "server/RequestHandler.h"
@@ -34,7 +35,7 @@ bool readable(int handle) {
 
 }  // namespace
 
-// The listener first, then the owners' sockets in order.
+// The listener first, then the owners' sockets in order, then the wake signal.
 struct HttpServer::Watch {
     std::vector<pollfd> fds;
     std::vector<Connections::iterator> owners;
@@ -45,10 +46,11 @@ struct HttpServer::Watch {
         owners.push_back(connection);
     }
     bool ready(size_t ownerIndex) const { return fds[ownerIndex + 1].revents != 0; }
+    bool woken() const { return fds.back().revents != 0; }
 };
 
 HttpServer::HttpServer(ServerConfig config, RequestHandler& handler)
-    : config_(std::move(config)), handler_(handler), listener_(config_.port) {}
+    : config_(std::move(config)), handler_(handler), listener_(config_.port), wake_(std::make_shared<WakeSignal>()) {}
 
 HttpServer::~HttpServer() = default;
 
@@ -88,6 +90,8 @@ void HttpServer::serve(const std::atomic<bool>& quit) {
     Watch watch;
     while (!quit) {
         waitForActivity(watch);
+        if (watch.woken()) wake_->drain();
+        sendDeferred();
         handleArrived(watch, quit);
         handleStalled(millisecondClock());
         continueAnswers(watch, millisecondClock());
@@ -96,6 +100,7 @@ void HttpServer::serve(const std::atomic<bool>& quit) {
         reap(millisecondClock());
     }
     waiting_.clear();
+    deferred_.clear();
     sending_.clear();
     finished_.clear();
 }
@@ -109,6 +114,7 @@ void HttpServer::waitForActivity(Watch& watch) {
     for (auto it = waiting_.begin(); it != waiting_.end(); ++it) watch.add(it, POLLIN);
     watch.waitingCount = waiting_.size();
     for (auto it = sending_.begin(); it != sending_.end(); ++it) watch.add(it, POLLOUT);
+    watch.fds.push_back({wake_->handle(), POLLIN, 0});
     poll(watch.fds.data(), watch.fds.size(), kPollTimeoutMs);
 }
 
@@ -156,11 +162,27 @@ void HttpServer::handleStalled(uint32_t now) {
     }
 }
 
-// To the answers going out, or to those waiting to be closed.
+// To the answers going out, or to those waiting to be closed; a deferred answer waits aside.
 void HttpServer::answerAndMove(Connections::iterator connection) {
+    if (connection->awaitingAnswer() && !connection->sendPendingAnswer()) {
+        deferred_.splice(deferred_.end(), waiting_, connection);
+        return;
+    }
+    moveAnswered(waiting_, connection);
+}
+
+void HttpServer::moveAnswered(Connections& from, Connections::iterator connection) {
     connection->finish(millisecondClock());
     Connections& next = connection->sending() ? sending_ : finished_;
-    next.splice(next.end(), waiting_, connection);
+    next.splice(next.end(), from, connection);
+}
+
+// Deferred answers need no watch of their own: the thread that fills one wakes the poll.
+void HttpServer::sendDeferred() {
+    for (auto it = deferred_.begin(); it != deferred_.end();) {
+        const Connections::iterator connection = it++;
+        if (connection->sendPendingAnswer()) moveAnswered(deferred_, connection);
+    }
 }
 
 void HttpServer::continueAnswers(const Watch& watch, uint32_t now) {

@@ -1,7 +1,8 @@
 #pragma once
 // The web server. It listens on the configured port and hands each request that arrives to
 // the request handler, strictly one at a time, on the thread that calls serve(). Connections
-// that stay silent or take their answer slowly wait aside and hold up nobody.
+// that stay silent, take their answer slowly or wait for an answer another thread works out
+// (HttpConnection::deferAnswer) wait aside and hold up nobody.
 
 #include <atomic>
 #include <cstdint>
@@ -18,6 +19,7 @@
 
 class MachineIdentity;
 class RequestHandler;
+class WakeSignal;
 
 class HttpServer {
 public:
@@ -47,6 +49,8 @@ public:
     std::time_t now() const { return config_.now(); }
     ServerCounters& counters() { return counters_; }
     const ServerCounters& counters() const { return counters_; }
+    // Wakes the serving thread; deferred answers use it to say they are ready.
+    std::shared_ptr<const WakeSignal> wakeSignal() const { return wake_; }
 
 private:
     using Connections = std::list<HttpConnection>;
@@ -59,7 +63,9 @@ private:
     void handle(Connections::iterator connection);
     void handleStalled(uint32_t now);
     void answerAndMove(Connections::iterator connection);
+    void moveAnswered(Connections& from, Connections::iterator connection);
     void continueAnswers(const Watch& watch, uint32_t now);
+    void sendDeferred();
     void dropSilent(uint32_t now);
     void reap(uint32_t now);
     bool accepting(uint32_t now) const;
@@ -68,7 +74,9 @@ private:
     RequestHandler& handler_;
     TCPSocket listener_;
     std::unique_ptr<MachineIdentity> machine_;
+    std::shared_ptr<const WakeSignal> wake_;
     Connections waiting_;   // accepted, request not arrived yet; oldest first
+    Connections deferred_;  // handled, answer still being worked out on another thread
     Connections sending_;   // handled, answer partly out
     Connections finished_;  // answered (or given up), to be closed; oldest first
     ServerCounters counters_;

@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <mutex>
 #include <string>
 
 #include "library/FileKinds.h"
@@ -92,18 +93,24 @@ void commandSaveArt(CommandCall& call) {
     const std::string image = getParam("image", call.request.params);
     const LibraryItem* item = call.services.position.currentItem();
     const RepositoryFolder* folder = item ? item->folder : nullptr;
-    const std::string_view name = fileNameOf(image);
-    std::string_view answer = "Error";
-    if (folder && folder->onDisk() && isImageFile(name) &&
-        name.find("..") == std::string_view::npos) {
-        const std::string target = folder->path().str() + "/" + std::string(name);
-        ByteBuffer bytes;
-        if (!diskFileExists(target) && fetchUrl(image, bytes, true) && looksLikePicture(name, bytes.view()) &&
-            writeNewFile(target, bytes.view())) {
-            answer = "Saved";
-            call.services.statusBoard.postInfo("Image saved to " + folder->path().str());
-        }
+    const std::string name(fileNameOf(image));
+    if (!folder || !folder->onDisk() || !isImageFile(name) || name.find("..") != std::string::npos) {
+        return answerError(call.connection);
     }
-    call.connection.appendBody(answer);
-    call.connection.sendText();
+    CommandServices& services = call.services;
+    const std::string folderPath = folder->path().str();
+    answerAfterFetch(
+        call,
+        [&services, image, name, folderPath](const FetchOptions& options) {
+            const std::string target = folderPath + "/" + name;
+            ByteBuffer bytes;
+            if (diskFileExists(target) || !fetchUrl(image, bytes, true, options) ||
+                !looksLikePicture(name, bytes.view()) || !writeNewFile(target, bytes.view())) {
+                return std::string("Error");
+            }
+            const std::lock_guard guard(services.lock);
+            services.statusBoard.postInfo("Image saved to " + folderPath);
+            return std::string("Saved");
+        },
+        "Error");
 }

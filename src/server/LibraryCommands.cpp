@@ -1,3 +1,5 @@
+#include <mutex>
+
 #include "library/CoverSearch.h"
 #include "library/RadioSync.h"
 #include "library/Repository.h"
@@ -28,9 +30,18 @@ void commandScan(CommandCall& call) {
     answerOk(call.connection);
 }
 
+// Answered once the list is merged, or the failure posted.
 void commandSyncRadio(CommandCall& call) {
-    syncRadioList(call.services.repository.radioList(), call.services.radioListUrl, call.services.statusBoard);
-    answerOk(call.connection);
+    CommandServices& services = call.services;
+    answerAfterFetch(
+        call,
+        [&services, url = services.radioListUrl](const FetchOptions& options) {
+            const std::optional<ByteBuffer> fetched = fetchRadioList(url, options);
+            const std::lock_guard guard(services.lock);
+            mergeRadioList(services.repository.radioList(), fetched, services.statusBoard);
+            return std::string("ok");
+        },
+        "ok");
 }
 
 // Artist and album go to the catalogue still percent-encoded, as the browser sent them. Its
@@ -38,9 +49,13 @@ void commandSyncRadio(CommandCall& call) {
 void commandFindImg(CommandCall& call) {
     const std::string album = getParam("album", call.request.rawParams);
     const std::string artist = getParam("artist", call.request.rawParams);
-    const auto result = searchCover(artist, album, call.services.coverSearchHost);
-    if (!result) return answerOk(call.connection);
-    call.connection.appendBody(result->view());
-    call.connection.appendBody(std::string_view("\0", 1));  // answers end in a NUL
-    call.connection.sendText();
+    answerAfterFetch(
+        call,
+        [artist, album, host = call.services.coverSearchHost](const FetchOptions& options) {
+            const auto result = searchCover(artist, album, host, options);
+            if (!result) return std::string("ok");
+            std::string body(result->view());
+            return body.append(1, '\0');  // answers end in a NUL
+        },
+        "ok");
 }

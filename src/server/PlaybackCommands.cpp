@@ -3,11 +3,11 @@
 
 #include "audio/ApplyVolume.h"
 #include "audio/SongPlayer.h"
-#include "library/LibraryItem.h"
 #include "library/Repository.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
+#include "server/PlayStarter.h"
 #include "server/Request.h"
 #include "text/Decimal.h"
 #include "text/StrList.h"
@@ -23,11 +23,7 @@ constexpr unsigned kRestartAfterMs = 3000;
 
 SongPlayer& playerOf(CommandCall& call) { return *call.services.player; }
 
-void startCurrentItem(CommandCall& call) {
-    if (const LibraryItem* item = call.services.position.currentItem()) {
-        playerOf(call).open(item->location(true).view(), true);
-    }
-}
+void startCurrentItem(CommandCall& call) { call.services.playStarter.startCurrentItem(); }
 
 void changeSpeed(CommandCall& call, bool faster) {
     SongPlayer& player = playerOf(call);
@@ -69,6 +65,7 @@ void commandPause(CommandCall& call) {
 }
 
 void commandStop(CommandCall& call) {
+    call.services.playStarter.dropPending();
     playerOf(call).stop();
     answerOk(call.connection);
 }

@@ -107,4 +107,8 @@ TEST(Stream, StalledOrDeadStationsNeverBlockTheCaller) {
     ASSERT_TRUE(rig.player->open(closedUrl, true));
     EXPECT_TRUE(rig.pumpUntil([&] { return rig.player->playbackSignal() != PlaybackSignal::kNone; }, 5s));
     EXPECT_EQ(rig.player->playbackSignal(), PlaybackSignal::kOpenFailed);
+    ASSERT_TRUE(rig.board.error().has_value());
+    EXPECT_EQ(rig.board.error()->text, "Connection refused\n");
+    EXPECT_FALSE(rig.player->isPlaying());  // released, as a file that cannot be opened
+    EXPECT_FALSE(rig.player->isEndless());
 }

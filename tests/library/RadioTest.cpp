@@ -6,6 +6,7 @@
 #include "library/Playlist.h"
 #include "library/RadioSync.h"
 #include "library/StatusBoard.h"
+#include "net/HttpClient.h"
 #include "support/TestHttpServer.h"
 
 namespace {
@@ -71,7 +72,7 @@ TEST_F(RadioTest, ThePublishedListKeepsRatingsAddsStationsAndFailsWithoutHarm) {
     StatusBoard board;
     TestHttpServer server = servingBody("CHANNELS Jazz\n RADIO Blue\n  PLAYLIST http://new/blue.pls\n"
                                         "  HOMEURL http://new/\n RADIO Red\n  PLAYLIST http://new/red.m3u\n");
-    ASSERT_TRUE(syncRadioList(radio, server.url("/radio/radio.vmr"), board));
+    ASSERT_TRUE(mergeRadioList(radio, fetchRadioList(server.url("/radio/radio.vmr"), {}), board));
     EXPECT_EQ(requestLine(server), "GET /radio/radio.vmr HTTP/1.1");
     const std::string merged = "CHANNELS Jazz\n RADIO Blue\n  PLAYLIST http://new/blue.pls\n  RATE 4\n"
                                "  HOMEURL http://new/\n RADIO Red\n  PLAYLIST http://new/red.m3u\n";
@@ -82,7 +83,7 @@ TEST_F(RadioTest, ThePublishedListKeepsRatingsAddsStationsAndFailsWithoutHarm) {
     EXPECT_EQ(radio.revision(), before + 2);
 
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(syncRadioList(radio, "http://127.0.0.1:1/radio/radio.vmr", board));
+    EXPECT_FALSE(mergeRadioList(radio, fetchRadioList("http://127.0.0.1:1/radio/radio.vmr", {}), board));
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(board.error()->text, "Connection error!");
     EXPECT_EQ(TempFolder::read(folder / "radio2.vmr"), merged);
@@ -91,7 +92,7 @@ TEST_F(RadioTest, ThePublishedListKeepsRatingsAddsStationsAndFailsWithoutHarm) {
 
 TEST(CoverSearch, AsksTheCatalogueWithTheTextsAsGiven) {
     TestHttpServer server = servingBody("<ItemSearchResponse/>");
-    const auto answer = searchCover("", "Abbey%20Road", "127.0.0.1:" + std::to_string(server.port()));
+    const auto answer = searchCover("", "Abbey%20Road", "127.0.0.1:" + std::to_string(server.port()), {});
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->view(), "<ItemSearchResponse/>");
     const std::string query = "/onca/xml?Service=AWSECommerceService&Version=2005-03-23&Operation=ItemSearch"
@@ -101,6 +102,6 @@ TEST(CoverSearch, AsksTheCatalogueWithTheTextsAsGiven) {
     EXPECT_EQ(coverSearchUrl("The%20Beatles", "", "h").view(),
               "http://h" + query + "&Artist=The%20Beatles&ResponseGroup=Images&Marketplace=uk");
     testing::internal::CaptureStdout();
-    EXPECT_FALSE(searchCover("a", "b", "127.0.0.1:1").has_value());
+    EXPECT_FALSE(searchCover("a", "b", "127.0.0.1:1", {}).has_value());
     testing::internal::GetCapturedStdout();
 }

@@ -7,7 +7,7 @@
 
 namespace {
 
-const FetchOptions kQuick{1000, 1000, size_t{1} << 20};
+const FetchOptions kQuick{.connectTimeoutMs = 1000, .receiveTimeoutMs = 1000, .maxResponseBytes = size_t{1} << 20};
 
 std::string fetched(const std::string& url, bool version11 = true,
                     const FetchOptions& options = kQuick) {
@@ -112,9 +112,43 @@ TEST(HttpClient, GivesUpOnAServerThatNeverAnswers) {
         }
     });
     const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(fetched(server.url("/"), true, {1000, 500, 1024}), "<failed>");
+    EXPECT_EQ(fetched(server.url("/"), true, {.connectTimeoutMs = 1000, .receiveTimeoutMs = 500, .maxResponseBytes = 1024}),
+              "<failed>");
     const auto elapsed = std::chrono::steady_clock::now() - start;
     released = true;
     EXPECT_GE(elapsed, std::chrono::milliseconds(400));
     EXPECT_LT(elapsed, std::chrono::milliseconds(2500));
+}
+
+// Every receive is prompt, so only the deadline over the whole fetch ends it; a call-off
+// ends it sooner still.
+TEST(HttpClient, GivesUpOnADrippingServerAtTheDeadlineOrWhenCalledOff) {
+    std::atomic<bool> released{false};
+    TestHttpServer server([&released](TCPSocket& connection, const std::string&) {
+        connection.send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
+        for (int i = 0; i < 100 && !released && connection.send("x"); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+    });
+    const auto timed = [&](const FetchOptions& options) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(fetched(server.url("/"), true, options), "<failed>");
+        return std::chrono::steady_clock::now() - start;
+    };
+    FetchOptions bounded = kQuick;
+    bounded.deadlineMs = 800;
+    const auto elapsed = timed(bounded);
+    EXPECT_GE(elapsed, std::chrono::milliseconds(750));
+    EXPECT_LT(elapsed, std::chrono::milliseconds(1500));
+
+    std::atomic<bool> callOff{false};
+    FetchOptions cancellable = kQuick;
+    cancellable.callOff = &callOff;
+    std::thread caller([&callOff] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        callOff = true;
+    });
+    EXPECT_LT(timed(cancellable), std::chrono::milliseconds(800));
+    caller.join();
+    released = true;
 }

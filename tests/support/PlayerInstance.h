@@ -69,11 +69,12 @@ public:
         return running.waitForExit(std::chrono::seconds(10));
     }
 
-    // Sends the request bytes as they are and returns everything the player answers.
-    std::string send(const std::string& requestBytes) const {
+    // Sends the request bytes as they are and returns everything the player answers within
+    // the time-out per receive.
+    std::string send(const std::string& requestBytes, int timeoutMs = 10000) const {
         TCPSocket socket(port_);
         if (!socket.connect("127.0.0.1")) return {};
-        socket.setReceiveTimeout(10000);
+        socket.setReceiveTimeout(timeoutMs);
         socket.send(requestBytes);
         ByteBuffer answer;
         while (socket.receive(answer) > 0) {
@@ -86,6 +87,10 @@ public:
         return end == std::string::npos ? std::string() : answer.substr(end + 4);
     }
     std::string body(const std::string& path) const { return bodyOf(get(path)); }
+    // For an answer that waits for an outgoing request.
+    std::string slowBody(const std::string& path) const {
+        return bodyOf(send("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n", 30000));
+    }
 
     // Makes the folder the one music folder, scans it and waits until the list shows `songs`
     // rows: their ids ("s12") in list order, fewer when they did not all come.

@@ -8,6 +8,7 @@
 #include "audio/sound/TagList.h"
 
 extern "C" {
+#include <libavutil/error.h>
 #include <libavutil/opt.h>
 }
 
@@ -63,6 +64,9 @@ void NetReader::run() {
     const int result = avio_open2(&opened, url_.c_str(), AVIO_FLAG_READ, &interrupt, &options);
     av_dict_free(&options);
     if (result < 0) {
+        char text[AV_ERROR_MAX_STRING_SIZE] = {};
+        av_strerror(result, text, sizeof text);
+        failure_ = text;
         state_ = State::kFailed;
         ring_->finish();
         return;

@@ -22,6 +22,9 @@ public:
 
     void abort();
     State state() const { return state_; }
+    // Why the stream could not be opened ("Server returned 404 Not Found"); set once the
+    // state is kFailed.
+    const std::string& failure() const { return failure_; }
 
 private:
     void run();
@@ -30,6 +33,7 @@ private:
     std::string url_;
     std::shared_ptr<ByteRing> ring_;
     std::shared_ptr<TagList> tags_;
+    std::string failure_;  // written before state_ turns kFailed
     std::atomic<State> state_{State::kConnecting};
     std::atomic<bool> aborted_{false};
     std::string lastPacket_;

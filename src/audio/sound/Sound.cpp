@@ -98,4 +98,10 @@ int Sound::getTag(int index, SoundTag& tag) const {
     return kSoundOk;
 }
 
+std::string Sound::failureText() const {
+    if (!reader_) return std::string(soundResultText(kSoundErrFormat));
+    if (reader_->state() == NetReader::State::kFailed) return reader_->failure();
+    return "The stream ended before any audio.";
+}
+
 bool Sound::markPlayed() { return std::exchange(played_, true); }

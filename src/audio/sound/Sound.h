@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 #include "audio/sound/TagList.h"
@@ -40,6 +41,9 @@ public:
     int getOpenState(OpenState& state, unsigned& percentBuffered, bool& starving) const;
     // Tags by index until kSoundErrTagNotFound. A stream's tags change as it plays.
     int getTag(int index, SoundTag& tag) const;
+    // Why a sound whose channel ended as failed never played: a stream's connection error,
+    // a stream that ended before any audio, or a file that could not be decoded.
+    std::string failureText() const;
 
     // For the sound system.
     StreamDecoder* decoder() const { return decoder_.get(); }
