@@ -71,7 +71,7 @@ private:
     void finish(uint32_t now);
     bool sending() const { return outbox_.remaining() > 0; }
     bool awaitingAnswer() const { return pending_ != nullptr; }
-    // Sends the deferred answer once it has been filled; false while it has not.
+    // Sends the deferred answer, as plain text, once it has been filled; false while it has not.
     bool sendPendingAnswer();
     // Passes on more of the answer; once it is all out, ends the sending side so the peer
     // sees the end of the answer at once.
