@@ -13,6 +13,7 @@
 #include "library/LibraryItem.h"
 #include "platform/Clock.h"
 #include "server/RequestDispatch.h"
+#include "storage/FileStore.h"
 #include "text/Decimal.h"
 
 Application* theApplication = nullptr;
@@ -40,9 +41,14 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .scanWorker = scanWorker_,
                 .radioListUrl = settings.radioListUrl,
                 .coverSearchHost = settings.coverSearchHost,
-                .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {}
+                .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {
+    // Failed writes and damaged files reach the browser as the ERROR line of the feed.
+    store.setTroubleReport([this](std::string_view message) { statusBoard.postError(message); });
+}
 
-Application::~Application() = default;
+Application::~Application() {
+    services_.store.setTroubleReport({});
+}
 
 StartResult Application::start(const std::string& programFolderPath,
                                const std::string& settingsFolderPath) {

@@ -17,7 +17,7 @@ bool syncRadioList(RadioList& list, std::string_view url, StatusBoard& board) {
     }
     const std::unique_ptr<StoreHandle> handle = storeMemoryHandle(body.data(), body.size());
     Node published;
-    if (!handle || !readNodeStream(published, *handle)) {
+    if (!handle || readNodeStream(published, *handle) == NodeRead::kPoolExhausted) {
         board.postError("Connection error!");
         return false;
     }
