@@ -16,6 +16,7 @@ class LibraryView;
 class PlayPosition;
 class PlayQueue;
 class Repository;
+class ScanMark;
 class Scanner;
 class ScanWorker;
 class SongPlayer;
@@ -36,6 +37,7 @@ struct CommandServices {
     Scanner& scanner;
     const std::atomic<bool>& scanRunning;
     ScanWorker& scanWorker;
+    ScanMark& scanMark;
     const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
     const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST
     // Sends a command to this server as a request of its own; returns without waiting.

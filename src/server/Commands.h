@@ -3,6 +3,7 @@
 // answers the request exactly once. They run on the server thread under the application
 // lock.
 
+#include <string>
 #include <string_view>
 
 class HttpConnection;
@@ -19,6 +20,10 @@ struct CommandCall {
 void answerOk(HttpConnection& connection);
 // The answer of a command refused for its arguments: "Error".
 void answerError(HttpConnection& connection);
+
+// The scan of /scan on the scan worker: `singlePath`, or every music folder when empty.
+// False, starting nothing, while a scan runs. Under the lock (or before other threads run).
+bool startLibraryScan(CommandServices& services, std::string singlePath);
 
 // ListCommands.cpp
 void commandList(CommandCall& call);
