@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 #include "app/LocalCommand.h"
 #include "app/ProcessFlags.h"
@@ -11,7 +12,9 @@
 #include "audio/AudioEngine.h"
 #include "audio/SongPlayer.h"
 #include "platform/Clock.h"
+#include "server/Commands.h"
 #include "server/RequestDispatch.h"
+#include "storage/FileStore.h"
 #include "text/Decimal.h"
 
 Application* theApplication = nullptr;
@@ -23,6 +26,7 @@ Application::Application(FileStore& store, const ServerSettings& settings)
       position(repository, view, queue),
       playStarter(lock_, position, player, fetchWorker_),
       scanner_(quitRequested),
+      scanMark_(store),
       scanWorker_(scanRunning),
       services_{.store = store,
                 .quitRequested = quitRequested,
@@ -38,13 +42,19 @@ Application::Application(FileStore& store, const ServerSettings& settings)
                 .scanner = scanner_,
                 .scanRunning = scanRunning,
                 .scanWorker = scanWorker_,
+                .scanMark = scanMark_,
                 .radioListUrl = settings.radioListUrl,
                 .coverSearchHost = settings.coverSearchHost,
                 .fetches = fetchWorker_,
                 .playStarter = playStarter,
-                .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {}
+                .sendLocalCommand = [this](std::string_view command) { ::sendLocalCommand(command, programFolder); }} {
+    // Failed writes and damaged files reach the browser as the ERROR line of the feed.
+    store.setTroubleReport([this](std::string_view message) { statusBoard.postError(message); });
+}
 
-Application::~Application() = default;
+Application::~Application() {
+    services_.store.setTroubleReport({});
+}
 
 StartResult Application::start(const std::string& programFolderPath,
                                const std::string& settingsFolderPath) {
@@ -52,13 +62,22 @@ StartResult Application::start(const std::string& programFolderPath,
     programFolder = programFolderPath;
     settingsFolder = settingsFolderPath;
     currentTime = std::time(nullptr);
+    scanMark_.open(settingsFolder + "scan.vmr");
 
     const uint32_t openedAt = millisecondClock();
     openLibrary();
     std::printf("Repository scanned and filtered in %f seconds.\n",
                 static_cast<double>(millisecondClock() - openedAt) / 1000.0);
     resumePlayback();
+    resumeInterruptedScan();
     return StartResult::success();
+}
+
+void Application::resumeInterruptedScan() {
+    const std::optional<std::string> folder = scanMark_.interrupted();
+    if (!folder) return;
+    std::printf("Scanning again %s: the last scan was cut short\n", folder->empty() ? "every music folder" : folder->c_str());
+    startLibraryScan(services_, *folder);
 }
 
 void Application::shutdown() {

@@ -10,6 +10,7 @@
 
 #include "app/StartResult.h"
 #include "library/Repository.h"
+#include "library/ScanMark.h"
 #include "library/ScanWorker.h"
 #include "library/Scanner.h"
 #include "library/StatusBoard.h"
@@ -36,7 +37,8 @@ public:
     Application& operator=(const Application&) = delete;
 
     // Runs before any other thread exists, so without the lock. Fails, starting nothing,
-    // when the audio output cannot be opened.
+    // when the audio output cannot be opened. Its last step starts again a scan that was
+    // cut short.
     StartResult start(const std::string& programFolder, const std::string& settingsFolder);
     // Stops the outgoing requests, then releases the player and the audio engine.
     void shutdown();
@@ -71,10 +73,13 @@ private:
     void openLibrary();
     // The stored volume and equaliser, and the song that played when the player stopped.
     void resumePlayback();
+    // Starts the scan worker, so it runs last.
+    void resumeInterruptedScan();
 
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
-    ScanWorker scanWorker_;  // its destruction waits for a scan
+    ScanMark scanMark_;
+    ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan
     CommandServices services_;
     FetchWorker fetchWorker_;  // last: its destruction waits for the jobs under way, which use all of the above
 };

@@ -45,10 +45,10 @@ int MainLoop::runPass() {
     application_.currentTime = std::time(nullptr);
     application_.statusBoard.expire(application_.currentTime);
     readTagsForAWhile();
-    if (application_.currentTime >= lastFlushTime_ + kFlushIntervalSeconds) {
-        lastFlushTime_ = application_.currentTime;
-        store_.storeFlush();
-    }
+    // Play counts and tags wait for the ten-second rhythm; a user's change asks for sooner.
+    const bool regularFlush = application_.currentTime >= lastFlushTime_ + kFlushIntervalSeconds;
+    if (regularFlush) lastFlushTime_ = application_.currentTime;
+    if (regularFlush || store_.flushDue()) store_.storeFlush();
     store_.storeUnloadIdle();
     application_.audioEngine->update();
     return handlePlaybackSignal();

@@ -1,6 +1,7 @@
 #include "app/RunApplication.h"
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <memory>
@@ -10,6 +11,7 @@
 #include "app/MainLoop.h"
 #include "app/ProcessFlags.h"
 #include "app/ServerSettings.h"
+#include "platform/DiskFile.h"
 #include "platform/LocalChannel.h"
 #include "server/ServerThread.h"
 #include "storage/FileStore.h"
@@ -18,6 +20,17 @@ namespace {
 
 void waitForScan() {
     while (scanRunning) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+// Temporary files of atomic writes that a kill or a power cut interrupted.
+void removeLeftovers(const std::string& settingsFolder) {
+    timespec startedAt{};
+    clock_gettime(CLOCK_REALTIME, &startedAt);
+    for (const std::string& folder : {settingsFolder, settingsFolder + "database"}) {
+        for (const std::string& path : removeLeftoverTemporaries(folder, startedAt)) {
+            std::printf("Removed the leftover temporary file %s\n", path.c_str());
+        }
+    }
 }
 
 ServerConfig serverConfig(const ServerSettings& settings, const std::string& programFolder) {
@@ -33,6 +46,7 @@ ServerConfig serverConfig(const ServerSettings& settings, const std::string& pro
 
 StartResult runApplication(const std::string& programFolder, const std::string& settingsFolder) {
     std::srand(static_cast<unsigned>(std::time(nullptr)));
+    removeLeftovers(settingsFolder);
     auto store = std::make_unique<FileStore>();
     store->storeOpen(settingsFolder + "database");
     theFileStore = store.get();

@@ -8,7 +8,7 @@ RadioList::RadioList(LibraryItemIndex& items) : itemIndex_(items) {}
 
 bool RadioList::load(std::string_view filePath) {
     filePath_.assign(filePath);
-    if (!loadNodeFile(tree_, filePath_.view(), true)) return false;
+    if (!loadOwnNodeFile(tree_, filePath_.view())) return false;
     index();
     return true;
 }

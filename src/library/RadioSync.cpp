@@ -18,7 +18,7 @@ std::optional<ByteBuffer> fetchRadioList(std::string_view url, const FetchOption
 bool mergeRadioList(RadioList& list, const std::optional<ByteBuffer>& fetched, StatusBoard& board) {
     const std::unique_ptr<StoreHandle> handle = fetched ? storeMemoryHandle(fetched->data(), fetched->size()) : nullptr;
     Node published;
-    if (!handle || !readNodeStream(published, *handle)) {
+    if (!handle || readNodeStream(published, *handle) == NodeRead::kPoolExhausted) {
         board.postError("Connection error!");
         return false;
     }

@@ -24,7 +24,7 @@ Repository::~Repository() = default;
 void Repository::open(std::string_view filePath, std::string_view radioListPath) {
     std::printf("Opening repository...\n");
     filePath_.assign(filePath);
-    loadNodeFile(settings_, filePath, true);
+    loadOwnNodeFile(settings_, filePath);
     radioList_.load(radioListPath);
     if (const Node* oldPaths = settings_.findChild(entry::kList)) {
         setSetting(kRepositoryPaths, Str(oldPaths->value()));

@@ -56,7 +56,12 @@ bool RepositoryFolder::load(std::string_view path) {
     path_.dropTrailingSlash();
     onDisk_ = true;
     const std::string treeFile = std::string(path_.view()).append(kTreeFile);
-    if (!loadNodeFile(content_, treeFile, false)) return diskFileExists(treeFile);
+    if (!loadNodeFile(content_, treeFile, false)) {
+        // Stored at its first synchronise even when empty: a LIST entry without a tree
+        // would be dropped at every start and added again by every scan.
+        unsaved_ = true;
+        return diskFileExists(treeFile);
+    }
     bool removed = false;
     for (Node* child = content_.firstChild(); child;) {
         Node* following = child->next();

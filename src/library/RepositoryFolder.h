@@ -54,7 +54,8 @@ public:
     const Children& children() const { return children_; }
     Node* listNode() const { return listNode_; }
     RepositoryFolder* parent() const { return parent_; }
-    // True while a change could not be stored.
+    // True while the content is not in the store: a change could not be stored, or the
+    // folder had no stored tree yet (an empty folder is stored too, so it loads again).
     bool unsaved() const { return unsaved_; }
 
 private:

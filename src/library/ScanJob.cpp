@@ -1,20 +1,23 @@
 #include "library/ScanJob.h"
 
 #include "library/Repository.h"
+#include "library/ScanMark.h"
 #include "library/Scanner.h"
 #include "platform/Memory.h"
 #include "text/StrList.h"
 
 namespace {
 
-StrList chooseRoots(const ScanJob& job, std::string_view singlePath) {
-    StrList roots;
-    if (!singlePath.empty()) {
-        roots.add(singlePath);
-        return roots;
-    }
+StrList chooseAndMarkRoots(const ScanJob& job, std::string_view singlePath) {
     const std::lock_guard guard(job.lock);
-    return job.repository.musicFolderPaths();
+    StrList roots;
+    if (singlePath.empty()) {
+        roots = job.repository.musicFolderPaths();
+    } else {
+        roots.add(singlePath);
+    }
+    if (job.mark) job.mark->set(roots, singlePath.empty());
+    return roots;
 }
 
 void merge(const ScanJob& job, bool fullScan) {
@@ -26,13 +29,14 @@ void merge(const ScanJob& job, bool fullScan) {
     if (fullScan) {
         job.repository.setSetting("REPOSITORY_NUM_FILES", std::to_string(job.scanner.filesSeen()));
     }
+    if (job.mark) job.mark->clearOnceStored();
 }
 
 }  // namespace
 
 void runScanJob(const ScanJob& job, std::string_view singlePath) {
     const bool fullScan = singlePath.empty();
-    for (const Str& root : chooseRoots(job, singlePath)) job.scanner.scanRoot(root);
+    for (const Str& root : chooseAndMarkRoots(job, singlePath)) job.scanner.scanRoot(root);
     if (!job.quitRequested) merge(job, fullScan);
     job.scanner.clear();
     // The scan tree was the job's biggest allocation; its pages go back to the system

@@ -11,6 +11,7 @@
 
 class Repository;
 class RepositoryFolder;
+class ScanMark;
 class Scanner;
 
 struct ScanJob {
@@ -24,9 +25,11 @@ struct ScanJob {
     // Under the lock, after the merge; true asks for the first page (a full scan). May be
     // empty.
     std::function<void(bool resetPage)> rebuildView;
+    // Set while the job runs and cleared once its merge is on disk. May be null.
+    ScanMark* mark = nullptr;
 };
 
 // The job on the calling thread: `singlePath` alone, or every music folder when it is
 // empty (a full scan, which also stores REPOSITORY_NUM_FILES). Clears the scanner at the
-// end.
+// end. A job stopped by quitting leaves its mark, so the next start scans again.
 void runScanJob(const ScanJob& job, std::string_view singlePath);

@@ -1,18 +1,24 @@
 #include "platform/DiskFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
+constexpr std::string_view kTemporaryMark = ".tmp";
+constexpr int kMaxDamagedCopies = 1000;
+
 // A name no other writer holds, created with O_EXCL so two writers of one path never share it.
 int createTemporaryBeside(const std::string& target, std::string& temporary) {
-    const std::string stem = target + ".tmp" + std::to_string(::getpid()) + ".";
+    const std::string stem = target + std::string(kTemporaryMark) + std::to_string(::getpid()) + ".";
     for (int attempt = 0; attempt < 100; ++attempt) {
         temporary = stem + std::to_string(attempt);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -39,6 +45,40 @@ void syncFolderOf(const std::string& path) {
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
+}
+
+bool allDigits(std::string_view text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+// NAME.tmpPID.N, as createTemporaryBeside names them.
+bool isTemporaryName(std::string_view name) {
+    const size_t mark = name.rfind(kTemporaryMark);
+    if (mark == std::string_view::npos || mark == 0) return false;
+    const std::string_view numbers = name.substr(mark + kTemporaryMark.size());
+    const size_t dot = numbers.find('.');
+    return dot != std::string_view::npos && allDigits(numbers.substr(0, dot)) && allDigits(numbers.substr(dot + 1));
+}
+
+bool olderThan(const timespec& time, const timespec& limit) {
+    return time.tv_sec < limit.tv_sec || (time.tv_sec == limit.tv_sec && time.tv_nsec < limit.tv_nsec);
+}
+
+std::string damagedName(const std::string& path, int number) {
+    return number == 1 ? path + ".damaged" : path + ".damaged." + std::to_string(number);
+}
+
+// O_EXCL: an earlier copy is never replaced. EEXIST in errno asks for the next name.
+bool writeNewFile(const std::string& path, std::span<const uint8_t> bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
+    const bool closed = ::close(fd) == 0;
+    if (written && closed) return true;
+    const int error = errno;
+    ::unlink(path.c_str());
+    errno = error;
+    return false;
 }
 
 }  // namespace
@@ -88,9 +128,55 @@ bool replaceDiskFile(std::string_view path, std::span<const uint8_t> bytes) {
     const bool written = writeAll(fd, bytes) && ::fsync(fd) == 0;
     const bool closed = ::close(fd) == 0;
     if (!written || !closed || ::rename(temporary.c_str(), target.c_str()) != 0) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     syncFolderOf(target);
     return true;
+}
+
+std::optional<std::string> keepDamagedCopy(std::string_view path, std::span<const uint8_t> bytes) {
+    const std::string source(path);
+    for (int number = 1; number <= kMaxDamagedCopies; ++number) {
+        std::string copy = damagedName(source, number);
+        if (writeNewFile(copy, bytes)) {
+            syncFolderOf(copy);
+            return copy;
+        }
+        if (errno != EEXIST) break;
+    }
+    return moveDamagedAside(path);
+}
+
+// A hard link and an unlink rather than a rename, which would replace an earlier copy.
+std::optional<std::string> moveDamagedAside(std::string_view path) {
+    const std::string source(path);
+    for (int number = 1; number <= kMaxDamagedCopies; ++number) {
+        std::string aside = damagedName(source, number);
+        if (::link(source.c_str(), aside.c_str()) == 0) {
+            ::unlink(source.c_str());
+            syncFolderOf(aside);
+            return aside;
+        }
+        if (errno != EEXIST) break;
+    }
+    return std::nullopt;
+}
+
+std::vector<std::string> removeLeftoverTemporaries(std::string_view folder, const timespec& startedAt) {
+    std::vector<std::string> removed;
+    std::string prefix(folder);
+    if (!prefix.ends_with('/')) prefix.push_back('/');
+    const std::unique_ptr<DIR, int (*)(DIR*)> listing(::opendir(prefix.c_str()), ::closedir);
+    if (!listing) return removed;
+    while (const dirent* entry = ::readdir(listing.get())) {
+        if (!isTemporaryName(entry->d_name)) continue;
+        std::string path = prefix + entry->d_name;
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) continue;
+        if (olderThan(status.st_mtim, startedAt) && ::unlink(path.c_str()) == 0) removed.push_back(std::move(path));
+    }
+    return removed;
 }

@@ -18,6 +18,7 @@ class PlayPosition;
 class PlayQueue;
 class PlayStarter;
 class Repository;
+class ScanMark;
 class Scanner;
 class ScanWorker;
 class SongPlayer;
@@ -38,6 +39,7 @@ struct CommandServices {
     Scanner& scanner;
     const std::atomic<bool>& scanRunning;
     ScanWorker& scanWorker;
+    ScanMark& scanMark;
     const std::string& radioListUrl;     // serversettings.ini RADIO_LIST_URL
     const std::string& coverSearchHost;  // serversettings.ini COVER_SEARCH_HOST
     FetchWorker& fetches;                // every outgoing request runs there

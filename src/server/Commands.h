@@ -30,6 +30,10 @@ void answerError(HttpConnection& connection);
 using FetchAnswer = std::function<std::string(const FetchOptions& options)>;
 void answerAfterFetch(CommandCall& call, FetchAnswer work, std::string busyAnswer);
 
+// The scan of /scan on the scan worker: `singlePath`, or every music folder when empty.
+// False, starting nothing, while a scan runs. Under the lock (or before other threads run).
+bool startLibraryScan(CommandServices& services, std::string singlePath);
+
 // ListCommands.cpp
 void commandList(CommandCall& call);
 void commandListQueue(CommandCall& call);

@@ -23,11 +23,16 @@ void commandScan(CommandCall& call) {
         const RepositoryFolder* folder = services.position.folderAt(decimalValue(call.request.argument));
         if (folder && folder->parent()) singlePath = folder->path().str();
     }
+    startLibraryScan(services, std::move(singlePath));
+    answerOk(call.connection);
+}
+
+bool startLibraryScan(CommandServices& services, std::string singlePath) {
     LibraryView& view = services.view;
     ScanJob job{services.repository, services.scanner, services.lock, services.quitRequested,
-                [&view] { return view.folders(); }, [&view](bool resetPage) { view.rebuildView(resetPage); }};
-    services.scanWorker.start(std::move(job), std::move(singlePath));
-    answerOk(call.connection);
+                [&view] { return view.folders(); }, [&view](bool resetPage) { view.rebuildView(resetPage); },
+                &services.scanMark};
+    return services.scanWorker.start(std::move(job), std::move(singlePath));
 }
 
 // Answered once the list is merged, or the failure posted.

@@ -5,12 +5,14 @@
 #include <optional>
 #include <string>
 
+#include "server/CommandServices.h"
 #include "server/CommandTable.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
 #include "server/HttpServer.h"
 #include "server/Request.h"
 #include "server/RequestOrigin.h"
+#include "storage/FileStore.h"
 
 namespace {
 
@@ -58,5 +60,8 @@ void handleRequest(HttpConnection& connection, CommandServices& services, std::r
         return;
     }
     CommandCall call{connection, request, services};
+    const uint64_t storeChanges = services.store.changeCount();
     command->run(call);
+    // A user's change (a rating, a folded folder) reaches the disk within a second.
+    if (services.store.changeCount() != storeChanges) services.store.storeFlushSoon();
 }

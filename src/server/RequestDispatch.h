@@ -8,5 +8,6 @@
 class HttpConnection;
 struct CommandServices;
 
-// Runs on the server thread; takes `lock` for everything after the access checks.
+// Runs on the server thread; takes `lock` for everything after the access checks. A
+// command that changed the file store asks it for a flush within a second.
 void handleRequest(HttpConnection& connection, CommandServices& services, std::recursive_mutex& lock);

@@ -15,7 +15,7 @@ void Cluster::load() {
         // One that exists but cannot be read is moved aside rather than overwritten later.
         if (diskFileExists(filePath_)) {
             std::printf("Damaged cluster file %s\n", filePath_.c_str());
-            std::rename(filePath_.c_str(), damagedCopyPath().c_str());
+            moveDamagedAside(filePath_);
         }
         return;
     }
@@ -27,11 +27,7 @@ void Cluster::load() {
     if (!decoded.damaged) return;
     std::printf("Damaged cluster file %s\n", filePath_.c_str());
     // With the original bytes kept aside, rewriting the cluster whole loses nothing.
-    if (replaceDiskFile(damagedCopyPath(), *bytes)) dirty_ = true;
-}
-
-std::string Cluster::damagedCopyPath() const {
-    return filePath_ + ".damaged";
+    if (keepDamagedCopy(filePath_, *bytes)) dirty_ = true;
 }
 
 bool Cluster::write() {

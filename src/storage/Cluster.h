@@ -23,7 +23,7 @@ public:
     const Files& files() const { return files_; }
 
     // Reads the cluster file unless the cluster is loaded. A missing file is an empty
-    // cluster; a damaged one keeps its whole entries and a copy of itself (".damaged").
+    // cluster; a damaged one keeps its whole entries and a copy of itself (keepDamagedCopy).
     void load();
     // Replaces the cluster file when dirty and loaded. On failure it stays dirty.
     bool write();
@@ -44,7 +44,6 @@ public:
     bool idle(uint32_t now, uint32_t idleMilliseconds) const;
 
 private:
-    std::string damagedCopyPath() const;
     void indexFile(Files::iterator file);
     void forgetFile(Files::const_iterator file);
 

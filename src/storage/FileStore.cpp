@@ -1,6 +1,7 @@
 #include "storage/FileStore.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <limits>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "platform/Clock.h"
 #include "platform/DiskFile.h"
+#include "platform/FileSystem.h"
 #include "storage/Cluster.h"
 #include "storage/StoreFile.h"
 #include "storage/StoreHandle.h"
@@ -42,6 +44,8 @@ FileStore::~FileStore() {
 void FileStore::storeOpen(std::string_view folder) {
     storeClose();
     if (folder.ends_with('/')) folder.remove_suffix(1);
+    folder_ = folder;
+    recreateFolder();
     for (int number = 0; number < kClusterCount; ++number) {
         clusters_[number] = std::make_unique<Cluster>(std::string(folder) + "/" + std::to_string(number) + ".dat");
     }
@@ -49,9 +53,12 @@ void FileStore::storeOpen(std::string_view folder) {
 
 void FileStore::storeClose() {
     for (auto& cluster : clusters_) {
-        if (cluster) cluster->write();
+        if (cluster) writeCluster(*cluster);
         cluster.reset();
     }
+    retryDiskFiles();
+    keptDiskFiles_.clear();
+    flushDueAt_.reset();
 }
 
 std::unique_ptr<StoreHandle> FileStore::storeFileOpen(std::string_view path, std::string_view mode) {
@@ -82,25 +89,40 @@ std::unique_ptr<StoreHandle> FileStore::openExternal(std::string_view path, std:
 void FileStore::fileClosed(StoreFile& file, bool written) {
     Cluster* cluster = clusterFor(file.path);
     file.inUse = false;
-    if (written) cluster->markDirty();
+    if (written) {
+        cluster->markDirty();
+        ++changeCount_;
+    }
     cluster->fileClosed(clock_());
 }
 
-void FileStore::storeFlush() {
+bool FileStore::storeFlush() {
+    flushDueAt_.reset();
+    bool complete = true;
     for (int number = 0; number < kClusterCount; ++number) {
         Cluster* cluster = clusters_[number].get();
         if (!cluster || !cluster->dirty()) continue;
         std::printf("Writing cluster %d\n", number);
-        cluster->write();
+        if (!writeCluster(*cluster)) complete = false;
     }
+    return retryDiskFiles() && complete;
+}
+
+void FileStore::storeFlushSoon() {
+    if (!flushDueAt_) flushDueAt_ = clock_() + kPromptFlushMilliseconds;
+}
+
+bool FileStore::flushDue() const {
+    return flushDueAt_ && static_cast<int32_t>(clock_() - *flushDueAt_) >= 0;
 }
 
 void FileStore::storeUnloadIdle() {
     const uint32_t now = clock_();
     for (auto& cluster : clusters_) {
         if (!cluster || !cluster->idle(now, kIdleMilliseconds)) continue;
-        // A cluster that could not be written keeps its files until a later flush succeeds.
-        if (!cluster->write()) continue;
+        // A cluster that could not be written keeps its files; the flushes try it again.
+        if (cluster->dirty() && trouble_.failing(cluster->filePath())) continue;
+        if (!writeCluster(*cluster)) continue;
         cluster->unload();
         std::printf("Deactivated filecluster %s\n", cluster->filePath().c_str());
     }
@@ -155,6 +177,7 @@ void FileStore::storeRenamePrefix(std::string_view from, std::string_view to) {
             if (file->path.starts_with(oldPrefix)) moves.push_back({cluster.get(), file});
         }
     }
+    if (!moves.empty()) ++changeCount_;
     for (const Move& move : moves) {
         std::string newPath = newPrefix + move.file->path.substr(oldPrefix.size());
         Cluster& target = *clusterFor(newPath);
@@ -179,4 +202,54 @@ int FileStore::clusterNumber(std::string_view normalisedPath) {
 
 Cluster* FileStore::clusterFor(std::string_view normalisedPath) const {
     return clusters_[clusterNumber(normalisedPath)].get();
+}
+
+bool FileStore::writeCluster(Cluster& cluster) {
+    bool written = cluster.write();
+    if (!written && errno == ENOENT && recreateFolder()) written = cluster.write();
+    trouble_.noteWrite(cluster.filePath(), written, errno);
+    return written;
+}
+
+// Only inside a settings folder that is still there: one removed whole stays removed.
+bool FileStore::recreateFolder() const {
+    const size_t slash = folder_.rfind('/');
+    if (slash == std::string::npos || folderExists(folder_) || !folderExists(folder_.substr(0, slash + 1))) return false;
+    if (!createFolder(folder_)) return false;
+    std::printf("Created the missing folder %s\n", folder_.c_str());
+    return true;
+}
+
+bool FileStore::writeDiskFile(std::string_view path, std::span<const uint8_t> bytes) {
+    std::string target(path);
+    const bool written = replaceDiskFile(target, bytes);
+    trouble_.noteWrite(target, written, errno);
+    if (written) {
+        keptDiskFiles_.erase(target);
+    } else {
+        keptDiskFiles_.insert_or_assign(std::move(target), std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
+    return written;
+}
+
+void FileStore::removeDiskFile(std::string_view path) {
+    if (const auto kept = keptDiskFiles_.find(path); kept != keptDiskFiles_.end()) keptDiskFiles_.erase(kept);
+    std::remove(std::string(path).c_str());
+}
+
+bool FileStore::retryDiskFiles() {
+    for (auto kept = keptDiskFiles_.begin(); kept != keptDiskFiles_.end();) {
+        const bool written = replaceDiskFile(kept->first, kept->second);
+        trouble_.noteWrite(kept->first, written, errno);
+        kept = written ? keptDiskFiles_.erase(kept) : std::next(kept);
+    }
+    return keptDiskFiles_.empty();
+}
+
+void reportStoreTrouble(std::string_view message) {
+    if (theFileStore) {
+        theFileStore->reportTrouble(message);
+    } else {
+        std::fwrite(message.data(), 1, message.size(), stdout);
+    }
 }

@@ -1,14 +1,22 @@
 #pragma once
 // The cluster file store: small files kept by full path in 64 cluster files of one folder,
-// read on first use, written when changed and dropped from memory when idle. It has no
-// lock of its own: every use runs under the lock of its owner.
+// read on first use, written when changed and dropped from memory when idle. It also
+// writes the program's own disk files, so that no failed write is lost: a cluster or disk
+// file that cannot be written keeps its newest contents and is tried again at every flush.
+// It has no lock of its own: every use runs under the lock of its owner.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "storage/WriteTrouble.h"
 
 class Cluster;
 class StoreHandle;
@@ -20,6 +28,7 @@ public:
     using Clock = std::function<uint32_t()>;  // wrapping milliseconds
     static constexpr int kClusterCount = 64;
     static constexpr uint32_t kIdleMilliseconds = 5000;
+    static constexpr uint32_t kPromptFlushMilliseconds = 500;
 
     explicit FileStore(Clock clock);
     FileStore();
@@ -28,9 +37,10 @@ public:
     FileStore(const FileStore&) = delete;
     FileStore& operator=(const FileStore&) = delete;
 
-    // Names the cluster files folder/0.dat ... folder/63.dat; reads nothing.
+    // Names the cluster files folder/0.dat ... folder/63.dat; reads nothing. A missing
+    // folder is created again when the folder that holds it is there.
     void storeOpen(std::string_view folder);
-    // Writes every changed cluster and forgets them all.
+    // Writes every changed cluster and kept disk file and forgets them all.
     void storeClose();
 
     // "r" or "w" for a store file ('\' and '/' are the same separator), "re" or "we" for a
@@ -41,10 +51,31 @@ public:
     // A disk file ("re" or "we"); needs no store.
     static std::unique_ptr<StoreHandle> openExternal(std::string_view path, std::string_view mode);
 
-    // Writes each changed cluster, logging "Writing cluster N".
-    void storeFlush();
-    // Unloads clusters with nothing open whose last close is over five seconds old.
+    // Writes each changed cluster, logging "Writing cluster N", and each disk file whose
+    // earlier write failed. A missing store folder is created again when the folder that
+    // holds it is still there. True when everything is on disk.
+    bool storeFlush();
+    // Asks for a flush within kPromptFlushMilliseconds (a user's change); asks made before
+    // that flush share it.
+    void storeFlushSoon();
+    // Whether the flush asked for by storeFlushSoon is due.
+    bool flushDue() const;
+    // Counts the writes into the store, so a caller can tell whether some work changed it.
+    uint64_t changeCount() const { return changeCount_; }
+    // Unloads clusters with nothing open whose last close is over five seconds old; one
+    // whose writes fail stays until a flush writes it.
     void storeUnloadIdle();
+
+    // Replaces a disk file atomically. When that fails, the contents are kept and written
+    // at every flush until they are on disk (a newer write of the path replaces them).
+    // False while they are not on disk.
+    bool writeDiskFile(std::string_view path, std::span<const uint8_t> bytes);
+    // Deletes a disk file and forgets contents kept for it.
+    void removeDiskFile(std::string_view path);
+    // Failed writes and damaged files are told here (see WriteTrouble).
+    void setTroubleReport(WriteTrouble::Report report) { trouble_.setReport(std::move(report)); }
+    void reportTrouble(std::string_view message) const { trouble_.report(message); }
+
     // Appends the store's HTML summary, loading every cluster first.
     Str& storeStatistics(Str& out);
     // Writes every store file that `mayWrite` admits to its own path on disk.
@@ -60,10 +91,21 @@ private:
     friend class StoreHandle;
     void fileClosed(StoreFile& file, bool written);
     Cluster* clusterFor(std::string_view normalisedPath) const;
+    bool writeCluster(Cluster& cluster);
+    bool recreateFolder() const;
+    bool retryDiskFiles();
 
     Clock clock_;
+    std::string folder_;
     std::array<std::unique_ptr<Cluster>, kClusterCount> clusters_;
+    std::map<std::string, std::vector<uint8_t>, std::less<>> keptDiskFiles_;  // by path
+    WriteTrouble trouble_;
+    std::optional<uint32_t> flushDueAt_;
+    uint64_t changeCount_ = 0;
 };
 
 // The program's store, set by the run function while it runs.
 extern FileStore* theFileStore;
+
+// Through theFileStore's report, else to standard output.
+void reportStoreTrouble(std::string_view message);

@@ -1,8 +1,12 @@
 #include "storage/NodeFile.h"
 
 #include <algorithm>
+#include <optional>
+#include <span>
+#include <string>
 #include <vector>
 
+#include "platform/DiskFile.h"
 #include "storage/FileStore.h"
 #include "storage/Node.h"
 #include "storage/StoreHandle.h"
@@ -62,28 +66,42 @@ std::unique_ptr<StoreHandle> openListFile(std::string_view path, bool external, 
     return theFileStore ? theFileStore->storeFileOpen(path, write ? "w" : "r") : nullptr;
 }
 
+void reportDamage(std::string_view path, const std::optional<std::string>& copy) {
+    std::string message = "Damaged file " + std::string(path);
+    message += copy ? ", kept as " + *copy + "\n" : ", and no copy of it could be kept\n";
+    reportStoreTrouble(message);
+}
+
+std::span<const uint8_t> byteSpan(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
 }  // namespace
 
-bool readNodeStream(Node& root, StoreHandle& handle) {
+NodeRead readNodeStream(Node& root, StoreHandle& handle) {
     const std::string_view bytes = storeUnreadBytes(handle);
     // parents[d] takes the lines at depth d; a line may go at most one level below the last.
     std::vector<Node*> parents{&root};
     size_t position = 0;
-    bool complete = true;
+    NodeRead result = NodeRead::kWhole;
     while (const auto line = readTextLine(bytes, position)) {
         const size_t depth = leadingSpaces(line->text);
-        if (depth >= parents.size()) break;
+        if (depth >= parents.size()) {
+            result = NodeRead::kLinesSkipped;
+            position = line->end;
+            continue;
+        }
         parents.resize(depth + 1);
         Node* node = appendParsedLine(*parents[depth], line->text.substr(depth));
         if (!node) {
-            complete = false;
+            result = NodeRead::kPoolExhausted;
             break;
         }
         parents.push_back(node);
         position = line->end;
     }
     storeSeek(handle, storeTell(handle) + static_cast<uint32_t>(position));
-    return complete;
+    return result;
 }
 
 bool loadNodeFile(Node& root, std::string_view path, bool external) {
@@ -94,10 +112,25 @@ bool loadNodeFile(Node& root, std::string_view path, bool external) {
     return true;
 }
 
+bool loadOwnNodeFile(Node& root, std::string_view givenPath) {
+    const std::string path = FileStore::normalisePath(givenPath);
+    std::unique_ptr<StoreHandle> handle = openListFile(path, true, false);
+    if (!handle) {
+        // Left in place, it would be replaced by the next save.
+        if (diskFileExists(path)) reportDamage(path, moveDamagedAside(path));
+        return false;
+    }
+    const std::string_view bytes = storeUnreadBytes(*handle);
+    if (readNodeStream(root, *handle) != NodeRead::kWhole) reportDamage(path, keepDamagedCopy(path, byteSpan(bytes)));
+    storeFileClose(std::move(handle));
+    return true;
+}
+
 bool saveNodeFile(const Node& root, std::string_view path, bool external) {
+    const std::string text = formatNodeTree(root);
+    if (external && theFileStore) return theFileStore->writeDiskFile(FileStore::normalisePath(path), byteSpan(text));
     std::unique_ptr<StoreHandle> handle = openListFile(path, external, true);
     if (!handle) return false;
-    const std::string text = formatNodeTree(root);
     storeWrite(*handle, text.size(), text.data());
     return storeFileClose(std::move(handle));
 }

@@ -26,7 +26,7 @@ FilterSet::FilterSet(StatusBoard& board, LibraryContext::Clock clock) : context_
 void FilterSet::load(std::string_view path) {
     path_ = path;
     filters_.clearChildren();
-    if (!loadNodeFile(filters_, path_, true)) appendDefaultFilters(filters_);
+    if (!loadOwnNodeFile(filters_, path_)) appendDefaultFilters(filters_);
     revision_.raise();
 }
 

@@ -28,7 +28,7 @@ bool PlayQueue::load(std::string_view path) {
     filePath_.assign(path);
     if (!wildcardMatch("*.vmr", path)) return false;
     Node lines;
-    if (!loadNodeFile(lines, path, true)) return false;
+    if (!loadOwnNodeFile(lines, path)) return false;
     for (const Node& line : lines.children()) addPath(line.value());
     return true;
 }

@@ -6,6 +6,7 @@
 
 #include "LibraryFixture.h"
 #include "library/ScanJob.h"
+#include "library/ScanMark.h"
 #include "library/ScanWorker.h"
 
 class ScanJobTest : public LibraryFixture {
@@ -73,4 +74,44 @@ TEST_F(ScanJobTest, OnlyOneWorkerRunsAtATime) {
     testing::internal::GetCapturedStdout();
     EXPECT_FALSE(running);
     EXPECT_EQ(rebuilds, (std::vector<bool>{true, false}));
+}
+
+// A scan killed half-way once left a library that had to be scanned again by hand.
+TEST_F(ScanJobTest, AScanStaysMarkedUntilItsMergeIsOnDisk) {
+    const std::string markPath = folder / "scan.vmr";
+    ScanMark mark(store);
+    mark.open(markPath);
+    EXPECT_EQ(mark.interrupted(), std::nullopt);
+
+    // What a kill during the walk would leave behind.
+    class MarkReader : public Scanner {
+    public:
+        explicit MarkReader(std::string path) : path_(std::move(path)) {}
+        bool shouldEnter(std::string_view) override {
+            seen = TempFolder::read(path_);
+            return true;
+        }
+        std::string seen;
+
+    private:
+        std::string path_;
+    } walking(markPath);
+    ScanJob marked = job(walking);
+    marked.mark = &mark;
+    testing::internal::CaptureStdout();
+    runScanJob(marked, "");
+    EXPECT_EQ(walking.seen, "FULL_SCAN 1\nFOLDER " + music() + "/One\nFOLDER " + music() + "/Two/\n");
+    EXPECT_FALSE(std::filesystem::exists(markPath));
+    EXPECT_TRUE(std::filesystem::exists(folder / ("database/" + std::to_string(FileStore::clusterNumber(music() + "/One/playlist.vmr")) + ".dat")));
+
+    // Cut short by quitting: the mark stays, for the full scan and for one folder.
+    QuitAwareScanner quitting(quit);
+    quit = true;
+    ScanJob cut = job(quitting);
+    cut.mark = &mark;
+    runScanJob(cut, "");
+    EXPECT_EQ(mark.interrupted(), "");
+    runScanJob(cut, music() + "/Two");
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(mark.interrupted(), music() + "/Two");
 }

@@ -184,3 +184,22 @@ TEST_F(ScanTest, AGeneratedLibraryIsMirroredFileForFile) {
     }
     EXPECT_EQ(visible, 303u);
 }
+
+// An empty folder once went unstored: every start dropped it from its parent's list
+// ("Removing Unsorted from list") and every scan added it back.
+TEST_F(ScanTest, AnEmptyFolderIsStoredAndLoadsAgain) {
+    put("Album/a.mp3");
+    fs::create_directories(music() + "/Album/Unsorted");
+    scan();
+    flushLog();
+    EXPECT_EQ(stored(music() + "/Album/Unsorted"), "");
+
+    RepositoryFolder reloaded;
+    testing::internal::CaptureStdout();
+    ASSERT_TRUE(reloaded.load(music()));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_EQ(reloaded.children().size(), 1u);
+    ASSERT_EQ(reloaded.children().front()->children().size(), 1u);
+    EXPECT_EQ(reloaded.children().front()->children().front()->path(), music() + "/Album/Unsorted");
+    EXPECT_EQ(scan(), "");
+}

@@ -1,9 +1,16 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <ctime>
+#include <filesystem>
 #include <fstream>
+#include <span>
+#include <vector>
 
+#include "platform/DiskFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
 #include "platform/InstanceLock.h"
@@ -68,6 +75,47 @@ TEST(FileSystem, ExclusiveCopyNeverOverwrites) {
     EXPECT_EQ(TempFolder::read(nested + "/copy"), "seed");
     EXPECT_FALSE(copyFileExclusive(folder.path() + "missing", nested + "/other"));
     EXPECT_FALSE(std::ifstream(nested + "/other").good());
+}
+
+TEST(DiskFile, DamagedCopiesTakeAFreeNameAndNeverReplaceAnEarlierOne) {
+    TempFolder folder;
+    const std::string path = folder.path() + "filters.vmr";
+    const auto bytes = [](std::string_view text) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    };
+    TempFolder::write(path, "first");
+    EXPECT_EQ(keepDamagedCopy(path, bytes("first")), path + ".damaged");
+    TempFolder::write(path, "second");
+    EXPECT_EQ(keepDamagedCopy(path, bytes("second")), path + ".damaged.2");
+    EXPECT_EQ(TempFolder::read(path + ".damaged"), "first");
+    EXPECT_EQ(TempFolder::read(path + ".damaged.2"), "second");
+    EXPECT_EQ(TempFolder::read(path), "second");
+
+    // One that cannot be read goes aside whole, under the next free name.
+    EXPECT_EQ(moveDamagedAside(path), path + ".damaged.3");
+    EXPECT_FALSE(diskFileExists(path));
+    EXPECT_EQ(TempFolder::read(path + ".damaged.3"), "second");
+    EXPECT_EQ(moveDamagedAside(path), std::nullopt);
+}
+
+TEST(DiskFile, OnlyTemporariesOfInterruptedWritesFromBeforeTheStartAreRemoved) {
+    TempFolder folder;
+    const std::vector<std::string> leftovers{"repository.vmr.tmp4242.0", "7.dat.tmp17.12"};
+    const std::vector<std::string> kept{"notes.tmp", "a.tmpx.1", "b.tmp12.", "mix.tmp3.4.txt", "young.vmr.tmp5.0"};
+    for (const auto& name : leftovers) TempFolder::write(folder.path() + name, "half");
+    for (const auto& name : kept) TempFolder::write(folder.path() + name, "keep");
+    std::filesystem::create_directory(folder.path() + "old.tmp1.1");
+    const auto startedAt = std::filesystem::file_time_type::clock::now();
+    for (const auto& name : leftovers) std::filesystem::last_write_time(folder.path() + name, startedAt - std::chrono::seconds(5));
+    std::filesystem::last_write_time(folder.path() + "young.vmr.tmp5.0", startedAt + std::chrono::seconds(5));
+    timespec start{};
+    clock_gettime(CLOCK_REALTIME, &start);
+
+    std::vector<std::string> removed = removeLeftoverTemporaries(folder.path(), start);
+    std::sort(removed.begin(), removed.end());
+    EXPECT_EQ(removed, (std::vector<std::string>{folder.path() + leftovers[1], folder.path() + leftovers[0]}));
+    for (const auto& name : kept) EXPECT_TRUE(diskFileExists(folder.path() + name)) << name;
+    EXPECT_TRUE(folderExists(folder.path() + "old.tmp1.1"));
 }
 
 TEST(InstanceLock, OnlyOneHolderUntilReleased) {

@@ -2,7 +2,9 @@
 
 #include <csignal>
 #include <filesystem>
+#include <span>
 #include <string>
+#include <vector>
 
 #include <sys/resource.h>
 
@@ -245,4 +247,100 @@ TEST_F(FileStoreTest, ExportWritesEveryAdmittedFileToItsOwnPath) {
     store.storeExportAll([&](std::string_view path) { return path != refused; });
     EXPECT_EQ(TempFolder::read(target), "exported");
     EXPECT_FALSE(std::filesystem::exists(refused));
+}
+
+// A full disk once lost every change made meanwhile, and told nobody.
+TEST_F(FileStoreTest, FailedWritesAreReportedOnceAndWrittenAtAFlushOnceTheyCan) {
+    std::vector<std::string> reports;
+    store.setTroubleReport([&reports](std::string_view message) { reports.emplace_back(message); });
+    const std::string settings = folder / "repository.vmr";
+    const auto bytes = [](const std::string& text) {
+        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size());
+    };
+    ASSERT_TRUE(store.writeDiskFile(settings, bytes("stored")));
+    ASSERT_TRUE(put("/m/a", std::string(200, 'a')));
+    {
+        const FileSizeLimit limit(100);
+        EXPECT_FALSE(store.writeDiskFile(settings, bytes(std::string(150, 'x'))));
+        EXPECT_FALSE(store.writeDiskFile(settings, bytes("newest " + std::string(150, 'y'))));
+        testing::internal::CaptureStdout();
+        EXPECT_FALSE(store.storeFlush());
+        EXPECT_FALSE(store.storeFlush());
+        now += 6000;
+        store.storeUnloadIdle();
+        testing::internal::GetCapturedStdout();
+    }
+    EXPECT_EQ(reports, (std::vector<std::string>{"Error writing " + settings + ": File too large\n",
+                                                 "Error writing " + clusterPath("/m/a") + ": File too large\n"}));
+    EXPECT_EQ(TempFolder::read(settings), "stored");
+    EXPECT_FALSE(std::filesystem::exists(clusterPath("/m/a")));
+
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(store.storeFlush());
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Wrote " + settings + " again\n"), std::string::npos);
+    EXPECT_NE(log.find("Wrote " + clusterPath("/m/a") + " again\n"), std::string::npos);
+    EXPECT_EQ(TempFolder::read(settings), "newest " + std::string(150, 'y'));
+    EXPECT_EQ(TempFolder::read(clusterPath("/m/a")).size(), 8u + 12u + 4u + 200u);
+    EXPECT_EQ(reports.size(), 2u);
+
+    // A kept write that is overtaken by a removal stays removed.
+    {
+        const FileSizeLimit limit(1);
+        store.writeDiskFile(folder / "scan.vmr", bytes("FULL_SCAN 1\n"));
+    }
+    store.removeDiskFile(folder / "scan.vmr");
+    EXPECT_TRUE(store.storeFlush());
+    EXPECT_FALSE(std::filesystem::exists(folder / "scan.vmr"));
+}
+
+TEST(FileStoreFolder, AMissingStoreFolderIsCreatedAgainOnlyInsideItsParent) {
+    TempFolder settings;
+    FileStore store;
+    testing::internal::CaptureStdout();
+    store.storeOpen(settings / "database");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Created the missing folder " + settings / "database\n");
+    const auto put = [&store](const std::string& path) {
+        auto handle = store.storeFileOpen(path, "w");
+        storeWrite(*handle, 4, "data");
+        return storeFileClose(std::move(handle));
+    };
+    ASSERT_TRUE(put("/m/a"));
+    std::filesystem::remove_all(settings / "database");
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(store.storeFlush());
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_NE(log.find("Created the missing folder " + settings / "database\n"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::exists(settings / ("database/" + std::to_string(FileStore::clusterNumber("/m/a")) + ".dat")));
+
+    FileStore orphan;
+    orphan.storeOpen(settings / "gone/database");
+    auto handle = orphan.storeFileOpen("/m/a", "w");
+    storeFileClose(std::move(handle));
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(orphan.storeFlush());
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("Error writing " + settings / "gone/database/"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(settings / "gone"));
+    testing::internal::CaptureStdout();
+    orphan.storeClose();
+    testing::internal::GetCapturedStdout();
+}
+
+TEST_F(FileStoreTest, AUserChangeMakesTheNextFlushDueWithinHalfASecond) {
+    const uint64_t before = store.changeCount();
+    ASSERT_TRUE(put("/m/a", "rated"));
+    EXPECT_EQ(store.changeCount(), before + 1);
+    get("/m/a");
+    EXPECT_EQ(store.changeCount(), before + 1);
+
+    EXPECT_FALSE(store.flushDue());
+    store.storeFlushSoon();
+    now += 300;
+    store.storeFlushSoon();  // shares the first one's flush
+    now += 199;
+    EXPECT_FALSE(store.flushDue());
+    now += 1;
+    EXPECT_TRUE(store.flushDue());
+    flushLog();
+    EXPECT_FALSE(store.flushDue());
 }

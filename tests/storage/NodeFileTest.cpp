@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "storage/FileStore.h"
@@ -26,7 +27,7 @@ std::string dump(const Node& root) {
 std::string parse(std::string_view text) {
     Node root;
     auto handle = storeMemoryHandle(text.data(), text.size());
-    EXPECT_TRUE(readNodeStream(root, *handle));
+    readNodeStream(root, *handle);
     return dump(root);
 }
 
@@ -66,13 +67,17 @@ TEST(NodeFileFormat, LineEndsAndOddLinesReadAsAlways) {
     EXPECT_EQ(parse(std::string(300, 'n') + " v"), "0:" + std::string(254, 'n') + "=v|");
 }
 
-TEST(NodeFileFormat, ALineTooDeepEndsTheReadAndStaysUnread) {
-    const std::string text = "A\n B\n   C\nD\n";
+TEST(NodeFileFormat, LinesTooDeepAreSkippedAndTheRestIsRead) {
+    const std::string text = "A\n B\n   C\n    C2\n  B2\nD\n";
     Node root;
     auto handle = storeMemoryHandle(text.data(), text.size());
-    EXPECT_TRUE(readNodeStream(root, *handle));
-    EXPECT_EQ(dump(root), "0:A=|1:B=|");
-    EXPECT_EQ(storeTell(*handle), 5u);
+    EXPECT_EQ(readNodeStream(root, *handle), NodeRead::kLinesSkipped);
+    EXPECT_EQ(dump(root), "0:A=|1:B=|2:B2=|0:D=|");
+    EXPECT_EQ(storeTell(*handle), text.size());
+
+    const std::string whole = "A\n B\n  C\nD\n";
+    Node other;
+    EXPECT_EQ(readNodeStream(other, *storeMemoryHandle(whole.data(), whole.size())), NodeRead::kWhole);
 }
 
 TEST(NodeFileFormat, EmptyNamesDoNotShiftTheTreeWhenWrittenBack) {
@@ -120,4 +125,42 @@ TEST_F(NodeFileTest, IniFilesGiveOneUpperCaseKeyPerSetting) {
     EXPECT_STREQ(spaced.childValue("PORT", nullptr), " 1300");
     EXPECT_EQ(std::atoi(spaced.childValue("PORT", "0")), 1300);
     EXPECT_FALSE(loadIniFile(spaced, folder / "missing.ini"));
+}
+
+// One over-indented line once made the reader drop the rest, and the next save kept only
+// the part before it.
+TEST_F(NodeFileTest, ADamagedOwnFileIsKeptBesideItAndReadPastTheFault) {
+    const std::string path = folder / "filters.vmr";
+    const std::string damaged = "SEARCH Rate 5\n QUERY $rate == 5\n    QUERY lost\nSEARCH New\n QUERY $new\n";
+    TempFolder::write(path, damaged);
+    Node filters;
+    testing::internal::CaptureStdout();
+    EXPECT_TRUE(loadOwnNodeFile(filters, path));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + path + ", kept as " + path + ".damaged\n");
+    EXPECT_EQ(dump(filters), "0:SEARCH=Rate 5|1:QUERY=$rate == 5|0:SEARCH=New|1:QUERY=$new|");
+    EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
+
+    // Saved whole and read again: nothing to keep. Damaged again: the first copy stays.
+    ASSERT_TRUE(saveNodeFile(filters, path, true));
+    Node again;
+    testing::internal::CaptureStdout();
+    loadOwnNodeFile(again, path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    TempFolder::write(path, "A\n   B\n");
+    testing::internal::CaptureStdout();
+    loadOwnNodeFile(again, path);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + path + ", kept as " + path + ".damaged.2\n");
+    EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
+
+    // Too big to read (sparse, so cheap): moved aside whole, since a save would replace it.
+    const std::string huge = folder / "queue.vmr";
+    TempFolder::write(huge, "AUDIO /a.mp3\n");
+    std::filesystem::resize_file(huge, 5ull << 30);
+    Node none;
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(loadOwnNodeFile(none, huge));
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + huge + ", kept as " + huge + ".damaged\n");
+    EXPECT_FALSE(std::filesystem::exists(huge));
+    EXPECT_EQ(std::filesystem::file_size(huge + ".damaged"), 5ull << 30);
+    EXPECT_FALSE(loadOwnNodeFile(none, folder / "missing.vmr"));
 }
