@@ -54,10 +54,7 @@ void FolderSynchroniser::collect() {
         if (child.hasName(entry::kAudio)) audio_.try_emplace(child.value(), &child);
         if (child.hasName(entry::kImage)) images_.try_emplace(child.value(), &child);
     }
-    const auto& children = folder_.children();
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        subfolders_.try_emplace((*child)->path().view(), child->get());
-    }
+    for (const auto& child : folder_.children()) subfolders_.try_emplace(child->path().view(), child.get());
 }
 
 void FolderSynchroniser::visitDirectory(const Node& scanned) {

@@ -61,7 +61,7 @@ public:
 
     const Str& filePath() const { return filePath_; }
     Node& settings() { return settings_; }
-    // Newest first; the oldest is the first configured music folder.
+    // Oldest first: the music folders in their configured order.
     const RepositoryFolder::Children& folders() const { return folders_; }
     RepositoryFolder& detachedFolders() { return detached_; }
     LibraryItemIndex& items() { return items_; }
