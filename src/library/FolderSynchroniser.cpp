@@ -93,7 +93,10 @@ void FolderSynchroniser::matchOrAdd(std::unordered_map<std::string_view, Node*>&
         return;
     }
     Node* added = folder_.content().appendChild(kind, name);
-    if (added && kind == entry::kAudio) added->appendChild(entry::kAdded, currentTimeText());
+    if (added && kind == entry::kAudio) {
+        added->appendChild(entry::kAdded, currentTimeText());
+        ++repository_.scanTally.added;
+    }
     changed_ = true;
 }
 
@@ -101,6 +104,7 @@ void FolderSynchroniser::removeVanishedEntries() {
     for (Node* vanished : entries_) {
         if (found_.contains(vanished)) continue;
         std::printf("Removing %s from repository.\n", vanished->value());
+        if (vanished->hasName(entry::kAudio)) ++repository_.scanTally.removed;
         repository_.retireEntry(*vanished);
         Node::destroy(folder_.content().unlinkChild(vanished));
         changed_ = true;

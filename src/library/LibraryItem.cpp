@@ -14,6 +14,7 @@ namespace {
 constexpr size_t kMaxPlaylistBytes = size_t{1} << 20;
 
 Str stationStream(const Node& station) {
+    if (const char* stream = station.childValue(entry::kStream, nullptr)) return stream;
     const char* playlist = station.childValue(entry::kPlaylist, nullptr);
     if (!playlist) return "error";
     ByteBuffer body;

@@ -97,6 +97,16 @@ void Repository::retireEntry(Node& entry) {
     items_.retire(*item);
 }
 
+bool Repository::removeOwnStation(int32_t id) {
+    LibraryItem* item = items_.find(id);
+    if (!item || !radioList_.isOwnStation(*item)) return false;
+    Node& station = *item->node;
+    radioList_.forgetStation(*item);
+    retireEntry(station);
+    radioList_.dropStation(station);
+    return true;
+}
+
 RepositoryFolder& Repository::addTopLevelFolder() {
     folders_.push_back(std::make_unique<RepositoryFolder>());
     return *folders_.back();

@@ -4,6 +4,7 @@
 #include "library/RepositoryFolder.h"
 #include "library/ScanJob.h"
 #include "library/ScanWorker.h"
+#include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
@@ -28,7 +29,12 @@ void commandScan(CommandCall& call) {
     answerOk(call.connection);
 }
 
+// No configured list is not a failure: the user is told, not alarmed.
 void commandSyncRadio(CommandCall& call) {
+    if (call.services.radioListUrl.empty()) {
+        call.services.statusBoard.postInfo("No published radio list is configured (RADIO_LIST_URL).");
+        return answerOk(call.connection);
+    }
     syncRadioList(call.services.repository.radioList(), call.services.radioListUrl, call.services.statusBoard);
     answerOk(call.connection);
 }
