@@ -311,6 +311,7 @@ describe('web client', { timeout: 300000 }, () => {
       });
 
       it('searches, shows the matches at once and plays one', async () => {
+        await page.waitForSelector('#scanline', { state: 'hidden', timeout: 10000 });
         const word = 'Песня';
         const expected = songs.filter((song) => song.file.includes(word) || song.title.includes(word));
         assert.ok(expected.length > 0 && expected.length < songs.length);

@@ -109,5 +109,5 @@ wireSettings();
 wireConnection();
 wireTabs();
 wireKeys();
-// Folder heads show paths below the music folders, so those come first.
-loadMusicFolders().finally(startFeed);
+startFeed();
+loadMusicFolders();

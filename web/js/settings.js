@@ -2,7 +2,7 @@
 // progress line with its summary.
 
 import { element, parseLines, send, setPreference } from './commands.js';
-import { onRevision, onStatus, refresh, status } from './feed.js';
+import { onRevision, onStatus, refresh } from './feed.js';
 import { setMusicFolders } from './songlist.js';
 
 const $ = (selector) => document.querySelector(selector);
@@ -11,7 +11,7 @@ const number = new Intl.NumberFormat('en');
 
 let watching = false;
 let seenScans = -1;
-let summaryTimer = 0;
+let summaryUntil = 0;
 
 export async function loadMusicFolders() {
   const paths = await send('/getuserpref&REPOSITORY_PATHS');
@@ -35,7 +35,6 @@ function showScanLine(text, kind) {
 async function watchScan() {
   if (watching) return;
   watching = true;
-  clearTimeout(summaryTimer);
   try {
     for (;;) {
       const scan = parseLines(await send('/scanstatus'));
@@ -49,8 +48,8 @@ async function watchScan() {
         if (seenScans >= 0 && scans !== seenScans) {
           const [files, added, removed] = (scan.LAST || '0 0 0').split(' ').map(Number);
           showScanLine(`Scanned ${number.format(files)} files: ${number.format(added)} new, ${number.format(removed)} removed`, 'done');
-          summaryTimer = setTimeout(() => showScanLine('', ''), SUMMARY_MS);
-        } else {
+          summaryUntil = Date.now() + SUMMARY_MS;
+        } else if (Date.now() > summaryUntil) {
           showScanLine('', '');
         }
         seenScans = scans;
@@ -137,6 +136,10 @@ export function wireSettings() {
   });
   onRevision('EQ_REVISION', loadEqualiser);
   onStatus((current, previous) => {
+    if (!watching && summaryUntil && Date.now() > summaryUntil) {
+      summaryUntil = 0;
+      showScanLine('', '');
+    }
     $('#eq-active').checked = parseFloat(current.EQ_ACTIVE || '0') !== 0;
     if (current.SHOW_FIRST_RUN_DIALOG === '1' && !previous.SHOW_FIRST_RUN_DIALOG) showFirstRun();
     if (current.SCANNING && !watching) {
@@ -144,10 +147,10 @@ export function wireSettings() {
       watchScan();
     }
   });
-  if (!status.REVISION) {
-    send('/scanstatus').then((text) => {
-      seenScans = Number(parseLines(text).SCANS || 0);
-      if (Number(parseLines(text).TAGS_PENDING || 0) > 0) watchScan();
-    });
-  }
+  // Tags may still be read from an earlier start; asked once the first list is there.
+  setTimeout(async () => {
+    const scan = parseLines(await send('/scanstatus'));
+    if (seenScans < 0) seenScans = Number(scan.SCANS || 0);
+    if (Number(scan.TAGS_PENDING || 0) > 0) watchScan();
+  }, 1500);
 }

@@ -7,8 +7,13 @@ const AUDIO_EXTENSION = /\.[A-Za-z0-9]{1,5}$/;
 
 let musicFolders = [];
 
+// Heads shown before the folders arrived are named again.
 export function setMusicFolders(text) {
   musicFolders = text.split('\n').map((line) => line.trim().replace(/\/+$/, '')).filter(Boolean);
+  for (const head of document.querySelectorAll('.folder-title[title] .folder-name')) {
+    head.textContent = shortPath(head.parentElement.title);
+  }
+  for (const crumb of document.querySelectorAll('.folder-crumb[title]')) crumb.textContent = `${shortPath(crumb.title)} /`;
 }
 
 // A folder's path below its music folder; the music folder itself by its last name.
