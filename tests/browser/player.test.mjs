@@ -196,7 +196,8 @@ describe('web client', { timeout: 300000 }, () => {
   const pages = {};
 
   async function openPage(size) {
-    const context = await browser.newContext({ viewport: SIZES[size], hasTouch: size === 'phone', isMobile: size === 'phone' });
+    const context = await browser.newContext({ viewport: SIZES[size], hasTouch: size === 'phone', isMobile: size === 'phone',
+      colorScheme: 'dark' });
     const page = await context.newPage();
     page.setDefaultTimeout(15000);
     const note = (text) => { if (!outage) problems.push(`${size} ${text}`); };
@@ -441,6 +442,29 @@ describe('web client', { timeout: 300000 }, () => {
           await page.waitForLoadState('networkidle');
           await checkView(page, size, view);
         }
+        await tab(page, 'library');
+      });
+
+      it('follows a light system theme unless dark is chosen, and remembers the choice', async () => {
+        const background = () => page.evaluate(() => getComputedStyle(document.body).backgroundColor);
+        const dark = await background();
+        await page.emulateMedia({ colorScheme: 'light' });
+        const light = await background();
+        assert.notEqual(light, dark);
+        for (const view of ['library', 'queue', 'albums']) {
+          await tab(page, view);
+          await checkView(page, size, `light-${view}`);
+        }
+        await tab(page, 'settings');
+        await page.selectOption('#theme', 'dark');
+        assert.equal(await background(), dark);
+        await page.reload();
+        await page.waitForSelector('#view-settings:not([hidden])');
+        assert.equal(await background(), dark, 'the choice survives a reload');
+        await tab(page, 'settings');
+        await page.selectOption('#theme', '');
+        assert.equal(await background(), light);
+        await page.emulateMedia({ colorScheme: 'dark' });
         await tab(page, 'library');
       });
 

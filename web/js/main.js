@@ -61,6 +61,22 @@ function wireConnection() {
   onStatus(followFeedMessages);
 }
 
+// The choice stays in this browser; none follows the system.
+function wireTheme() {
+  const choice = document.querySelector('#theme');
+  const apply = (theme) => {
+    if (theme) document.documentElement.dataset.theme = theme;
+    else delete document.documentElement.dataset.theme;
+  };
+  choice.value = localStorage.getItem('theme') || '';
+  apply(choice.value);
+  choice.addEventListener('change', () => {
+    if (choice.value) localStorage.setItem('theme', choice.value);
+    else localStorage.removeItem('theme');
+    apply(choice.value);
+  });
+}
+
 function inField(target) {
   return target.closest('input, textarea, select, [contenteditable="true"]');
 }
@@ -98,6 +114,7 @@ function wireKeys() {
   });
 }
 
+wireTheme();
 wireSongInfo();
 wireNowPlaying();
 wireLibrary();
