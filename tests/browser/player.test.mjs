@@ -334,6 +334,11 @@ describe('web client', { timeout: 300000 }, () => {
         await page.waitForFunction((title) => document.querySelector('.bar-title').textContent === title, ODD_TITLE);
         assert.equal(await page.textContent('.bar-artist'), ODD_ARTIST);
         assert.equal(await page.title(), `${ODD_TITLE} · VelmorantPlayer`);
+        const metadata = await page.evaluate(() => {
+          const { title, artist, album } = navigator.mediaSession.metadata || {};
+          return { title, artist, album };
+        });
+        assert.deepEqual(metadata, { title: ODD_TITLE, artist: ODD_ARTIST, album: 'Odd & Album' }, 'the lock screen names the song');
         await page.click('#nowbar-open');
         await page.waitForSelector('#nowplaying[open]');
         await checkView(page, size, 'now-playing');
@@ -468,11 +473,19 @@ describe('web client', { timeout: 300000 }, () => {
         await tab(page, 'library');
       });
 
-      it('shows a banner while the player is gone and recovers by itself', async () => {
+      it('is installable, and its worker opens the page while the player is gone; a banner shows, and it recovers by itself', async () => {
+        const cdp = await page.context().newCDPSession(page);
+        // Test contexts are incognito, which Chromium names as the one error of its own.
+        const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
+        assert.deepEqual(installabilityErrors.filter((error) => error.errorId !== 'in-incognito'), []);
+        assert.equal(await page.evaluate(async () => (await navigator.serviceWorker.ready).active.state), 'activated');
         outage = true;
         assert.ok(await stopPlayer(player), 'the player stopped in order');
         await page.waitForSelector('#banner:not([hidden])');
         assert.equal(await page.evaluate(() => document.querySelector('main').inert), true, 'controls are disabled');
+        await page.reload();
+        await page.waitForSelector('#banner:not([hidden])');
+        assert.equal(await page.textContent('#tab-library'), 'Library', 'the worker serves the page');
         await checkView(page, size, 'offline');
         earlierOutput += player.output;
         player = launchPlayer(root, player.port);

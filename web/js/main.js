@@ -10,7 +10,9 @@ import { wireQueue } from './queue.js';
 import { wireRadio } from './radio.js';
 import { loadMusicFolders, showSettings, wireSettings } from './settings.js';
 import { wireSongInfo } from './songmenu.js';
-import { followFeedMessages } from './toasts.js';
+import { send } from './commands.js';
+import { showRating } from './songlist.js';
+import { followFeedMessages, toast } from './toasts.js';
 
 const $ = (selector) => document.querySelector(selector);
 const tabs = () => Array.from(document.querySelectorAll('#tabs [role="tab"]'));
@@ -81,6 +83,13 @@ function inField(target) {
   return target.closest('input, textarea, select, [contenteditable="true"]');
 }
 
+// A digit on a focused row rates its song; 0 clears the rating.
+async function rateRow(row, value) {
+  showRating(row, value);
+  await send(`/setrate&id=${row.dataset.id}&value=${value}`);
+  toast(value ? `Rated ${value} of 5` : 'Rating cleared');
+}
+
 // Shortcuts; a key typed into a field stays the field's, except Escape, which leaves it.
 function wireKeys() {
   const keys = {
@@ -100,6 +109,12 @@ function wireKeys() {
     '?': () => $('#help').showModal(),
   };
   document.addEventListener('keydown', (event) => {
+    const row = event.target.closest?.('.song');
+    if (row && /^[0-5]$/.test(event.key) && !event.ctrlKey && !event.metaKey && !event.altKey) {
+      event.preventDefault();
+      rateRow(row, Number(event.key));
+      return;
+    }
     if (event.key === 'Escape' && inField(event.target) && !document.querySelector('dialog[open]')) {
       event.target.blur();
       return;
@@ -128,3 +143,5 @@ wireTabs();
 wireKeys();
 startFeed();
 loadMusicFolders();
+// Browsers keep workers only for secure origins (https, or this machine itself).
+if ('serviceWorker' in navigator && window.isSecureContext) navigator.serviceWorker.register('sw.js').catch(() => {});
