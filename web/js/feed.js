@@ -31,10 +31,6 @@ export function onConnection(listener) {
   connectionListeners.push(listener);
 }
 
-export function isOnline() {
-  return online;
-}
-
 function setOnline(value) {
   if (online === value) return;
   online = value;

@@ -68,7 +68,7 @@ function render(html) {
 }
 
 // Reloads the page shown; an answer overtaken by a later load is dropped.
-export async function loadLibrary() {
+async function loadLibrary() {
   const load = ++loads;
   const html = await send('/list');
   if (load === loads && html) render(html);
@@ -81,7 +81,7 @@ async function goToPage(number, fromBottom) {
   if (fromBottom) list().scrollIntoView({ block: 'start' });
 }
 
-export async function rate(id, value, row) {
+async function rate(id, value, row) {
   if (row) showRating(row, value);
   await send(`/setrate&id=${id}&value=${value}`);
 }
@@ -147,7 +147,7 @@ async function changeThenLoad(path) {
   await refresh();
 }
 
-export async function loadFilterNames() {
+async function loadFilterNames() {
   const names = (await send('/listfilterselect')).split(';');
   const select = document.querySelector('#filter');
   select.replaceChildren(...names.map((name, index) => new Option(name, String(index))));

@@ -56,7 +56,7 @@ function render(html) {
   showTimes();
 }
 
-export async function loadQueue() {
+async function loadQueue() {
   const load = ++loads;
   const html = await send('/listqueue');
   if (load === loads) render(html);

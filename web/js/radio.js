@@ -31,7 +31,7 @@ function render(html) {
   markPlaying(list(), status.RESOURCE);
 }
 
-export async function loadRadio() {
+async function loadRadio() {
   const load = ++loads;
   const html = await send('/listradio');
   if (load === loads) render(html);

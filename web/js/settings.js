@@ -62,7 +62,7 @@ async function watchScan() {
   }
 }
 
-export async function startScan(path) {
+async function startScan(path) {
   if (seenScans < 0) seenScans = Number(parseLines(await send('/scanstatus')).SCANS || 0);
   await send(path);
   watchScan();

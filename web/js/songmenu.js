@@ -10,7 +10,7 @@ function openDialog(dialog) {
   dialog.showModal();
 }
 
-export function wireDialogReturn(dialog) {
+function wireDialogReturn(dialog) {
   dialog.addEventListener('close', () => {
     if (returnFocus && returnFocus.isConnected) returnFocus.focus();
     returnFocus = null;
