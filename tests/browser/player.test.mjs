@@ -26,6 +26,7 @@ const ODD_TITLE = '<script>window.injected = 1</script> & "Long"';
 const ODD_ARTIST = '<b>Bold</b> Artist';
 const ODD_SECONDS = 20;
 const SHOTS = process.env.VELMORANT_SCREENSHOT_DIR || path.join(process.cwd(), 'screenshots');
+const AXE = fs.readFileSync(path.join(path.dirname(new URL(import.meta.url).pathname), 'node_modules', 'axe-core', 'axe.min.js'), 'utf8');
 const SIZES = { phone: { width: 390, height: 844 }, desktop: { width: 1280, height: 800 } };
 
 function sleep(ms) {
@@ -227,6 +228,12 @@ describe('web client', { timeout: 300000 }, () => {
       }));
       assert.deepEqual(small, [], `${name}: buttons smaller than 44x44 px on the phone`);
     }
+    // axe-core goes in through the debugging protocol, which the page's own policy does not bind.
+    if (!(await page.evaluate(() => 'axe' in window))) await page.evaluate(AXE);
+    const violations = await page.evaluate(async () => (await window.axe.run(document, { resultTypes: ['violations'] }))
+      .violations.filter((v) => v.impact === 'serious' || v.impact === 'critical')
+      .map((v) => `${v.id}: ${v.nodes.slice(0, 3).map((n) => n.target.join(' ')).join(', ')}`));
+    assert.deepEqual(violations, [], `${size} ${name}: accessibility`);
     fs.mkdirSync(SHOTS, { recursive: true });
     await page.screenshot({ path: path.join(SHOTS, `${size}-${name}.png`) });
   }

@@ -2,7 +2,7 @@
 
 import { element, encode, iconButton, parseHtml, send } from './commands.js';
 import { onRevision, onStatus, pollNow, refresh, status } from './feed.js';
-import { folderBlock, markPlaying, ratingFromStar, rowsOf, showRating } from './songlist.js';
+import { folderBlock, markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
 import { playNext } from './queue.js';
 import { toast } from './toasts.js';
@@ -62,7 +62,7 @@ function render(html) {
   }
   if (page.count > 1) parts.push(pager('bottom'));
   parts.push(element('p', 'list-footer', doc.querySelector('#footer')?.textContent || ''));
-  list().replaceChildren(...parts);
+  replaceKeepingFocus(list(), parts);
   for (const folder of list().querySelectorAll('.folder')) showFolded(folder);
   markPlaying(list(), status.RESOURCE);
 }

@@ -2,7 +2,7 @@
 
 import { QUEUE_BASE, clock, element, parseHtml, send, seconds } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
-import { markPlaying, ratingFromStar, readRow, showRating, songRow } from './songlist.js';
+import { markPlaying, ratingFromStar, readRow, replaceKeepingFocus, showRating, songRow } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
 
 const list = () => document.querySelector('#queue');
@@ -51,7 +51,7 @@ function render(html) {
     row.draggable = true;
     rows.append(row);
   }
-  list().replaceChildren(rows);
+  replaceKeepingFocus(list(), [rows]);
   markPlaying(list(), status.RESOURCE);
   showTimes();
 }

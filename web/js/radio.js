@@ -2,7 +2,7 @@
 
 import { element, encode, parseHtml, send } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
-import { markPlaying, ratingFromStar, rowsOf, showRating } from './songlist.js';
+import { markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
 import { showMenu } from './songmenu.js';
 import { toast } from './toasts.js';
 
@@ -27,7 +27,7 @@ function render(html) {
   if (groups.length === 0) {
     groups.push(element('p', 'empty', 'No stations yet: add one of your own above, or refresh the published list.'));
   }
-  list().replaceChildren(...groups);
+  replaceKeepingFocus(list(), groups);
   markPlaying(list(), status.RESOURCE);
 }
 

@@ -172,3 +172,14 @@ export function ratingFromStar(star) {
   const value = Number(star.dataset.value);
   return value === Number(row.dataset.rate) ? 0 : value;
 }
+
+// Replaces a list's content; a row control that had the focus gets it back in the new rows.
+export function replaceKeepingFocus(container, parts) {
+  const focused = document.activeElement;
+  const row = container.contains(focused) ? focused.closest('.song') : null;
+  const control = row ? Array.from(row.querySelectorAll('button')).indexOf(focused) : -1;
+  container.replaceChildren(...parts);
+  if (!row) return;
+  const again = container.querySelector(`.song[data-id="${row.dataset.id}"]`);
+  again?.querySelectorAll('button')[control]?.focus({ preventScroll: true });
+}
