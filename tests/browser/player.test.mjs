@@ -378,6 +378,37 @@ describe('web client', { timeout: 300000 }, () => {
         await checkView(page, size, 'paused');
       });
 
+      it('finds, plays, rates and seeks a song and opens the queue with the keyboard alone', async () => {
+        await page.locator('body').focus();
+        await page.keyboard.press('/');
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'search');
+        await page.keyboard.type('Long');
+        await page.waitForFunction(() => document.querySelectorAll('#library .song').length === 1);
+        await page.keyboard.press('Tab');
+        while (!(await page.evaluate(() => document.activeElement.matches('#library .song-main')))) await page.keyboard.press('Tab');
+        await checkView(page, size, 'keyboard-row');
+        await page.keyboard.press('Enter');
+        await waitForFeed(player, 'the odd song playing', (s) => s.TITLE === ODD_TITLE && s.PLAYSTATUS === '1');
+        const id = (await feed(player)).RESOURCE;
+        await page.keyboard.press('3');
+        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 3\n'), 'rating 3 by key');
+        await page.keyboard.press('0');
+        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 0\n'), 'rating cleared by key');
+        await page.keyboard.press('Escape');
+        const before = Number((await feed(player)).POSITION);
+        await page.evaluate(() => document.activeElement.blur());
+        await page.keyboard.press('Shift+ArrowRight');
+        await waitForFeed(player, 'a seek of 30 s', (s) => Number(s.POSITION) > before + 400 || s.RESOURCE !== id);
+        await page.keyboard.press('q');
+        await page.waitForSelector('#view-queue:not([hidden])');
+        assert.equal(await page.evaluate(() => document.activeElement.id), 'tab-queue');
+        await checkView(page, size, 'keyboard-queue');
+        await page.keyboard.press('l');
+        await page.waitForSelector('#view-library:not([hidden])');
+        await page.fill('#search', '');
+        await page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, songs.length);
+      });
+
       it('browses the cover grid and plays a song of an album', async () => {
         await tab(page, 'albums');
         await page.waitForSelector('#albums .album-tile');

@@ -1,6 +1,6 @@
 // The cover grid: every album folder with a picture; a cover opens that folder's songs.
 
-import { element, parseHtml, send } from './commands.js';
+import { element, parseHtml, playRow, send } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
 import { folderBlock, markPlaying, ratingFromStar, shortPath, showRating } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
@@ -79,7 +79,7 @@ async function handleDetailClick(event) {
     return undefined;
   } else if (row) {
     const id = Number(row.dataset.id);
-    if (target.matches('.song-main')) await send(`/set&s${id}`);
+    if (target.matches('.song-main')) await playRow(id, status);
     else if (target.matches('.add')) {
       await send(`/queueadd&s${id}`);
       toast('Added to the queue');
@@ -90,7 +90,7 @@ async function handleDetailClick(event) {
     } else if (target.matches('.menu')) {
       const title = row.querySelector('.song-title').textContent;
       return showMenu(title, [
-        ['Play', () => send(`/set&s${id}`)],
+        ['Play', () => playRow(id, status)],
         ['Play next', () => playNext(id)],
         ['Add to the queue', () => send(`/queueadd&s${id}`)],
         ['Song information', () => showSongInfo(id, () => {})],

@@ -28,6 +28,13 @@ export async function send(path) {
   }
 }
 
+// Plays a row's song; the current song, paused or stopped, goes on instead of staying put
+// ("/set" of the current position changes nothing).
+export function playRow(id, status) {
+  const current = String(id) === status.RESOURCE && status.PLAYSTATUS !== '1';
+  return send(current ? '/play' : `/set&s${id}`);
+}
+
 export function setPreference(name, value) {
   return send(`/setuserpref&name=${encode(name)}&value=${encode(value)}`);
 }

@@ -1,6 +1,6 @@
 // The library view: search, filter, modes, the page of folders and songs, and paging.
 
-import { element, encode, iconButton, parseHtml, send } from './commands.js';
+import { element, encode, iconButton, parseHtml, playRow, send } from './commands.js';
 import { onRevision, onStatus, pollNow, refresh, status } from './feed.js';
 import { folderBlock, markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
@@ -90,7 +90,7 @@ function songMenu(row) {
   const id = Number(row.dataset.id);
   const title = row.querySelector('.song-title').textContent;
   showMenu(title, [
-    ['Play', () => send(`/set&s${id}`)],
+    ['Play', () => playRow(id, status)],
     ['Play next', () => playNext(id)],
     ['Add to the queue', () => send(`/queueadd&s${id}`)],
     ['Song information', () => showSongInfo(id, () => loadLibrary())],
@@ -110,7 +110,7 @@ async function handleClick(event) {
   }
   if (row) {
     const id = Number(row.dataset.id);
-    if (target.matches('.song-main')) await send(`/set&s${id}`);
+    if (target.matches('.song-main')) await playRow(id, status);
     else if (target.matches('.add')) {
       await send(`/queueadd&s${id}`);
       toast('Added to the queue');

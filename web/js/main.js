@@ -120,7 +120,9 @@ function wireKeys() {
       return;
     }
     if (event.ctrlKey || event.metaKey || event.altKey || inField(event.target)) return;
-    if (document.querySelector('dialog[open]') || event.target.closest('[role="tablist"]')) return;
+    if (document.querySelector('dialog[open]')) return;
+    // The tabs move with the arrow keys themselves.
+    if (event.target.closest('[role="tablist"]') && /^(Arrow|Home|End| )/.test(event.key)) return;
     if (event.key === ' ' && event.target.closest('button, a')) return;
     const action = keys[event.key];
     if (!action) return;

@@ -1,6 +1,6 @@
 // The queue view: the playing entry marked, played ones muted, times, reordering.
 
-import { QUEUE_BASE, clock, element, parseHtml, send, seconds } from './commands.js';
+import { QUEUE_BASE, clock, element, parseHtml, playRow, send, seconds } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
 import { markPlaying, ratingFromStar, readRow, replaceKeepingFocus, showRating, songRow } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
@@ -79,7 +79,7 @@ function entryMenu(row, index) {
   const title = row.querySelector('.song-title').textContent;
   const id = QUEUE_BASE + index;
   showMenu(title, [
-    ['Play', () => send(`/set&s${id}`)],
+    ['Play', () => playRow(id, status)],
     ['Play next', () => move(index, Math.min(index < nextIndex() ? nextIndex() - 1 : nextIndex(), entries.length - 1))],
     ['Move to the top', () => move(index, 0)],
     ['Move up', () => move(index, index - 1)],
@@ -94,7 +94,7 @@ async function handleClick(event) {
   const row = target?.closest('.song');
   if (!row) return;
   const index = Number(row.dataset.id) - QUEUE_BASE;
-  if (target.matches('.song-main')) await send(`/set&s${row.dataset.id}`);
+  if (target.matches('.song-main')) await playRow(row.dataset.id, status);
   else if (target.matches('.remove')) await send(`/queuedel&s${row.dataset.id}`);
   else if (target.matches('.star')) {
     const value = ratingFromStar(target);

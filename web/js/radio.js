@@ -1,6 +1,6 @@
 // The radio view: the station groups, playing a station, and the user's own stations.
 
-import { element, encode, parseHtml, send } from './commands.js';
+import { element, encode, parseHtml, playRow, send } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
 import { markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
 import { showMenu } from './songmenu.js';
@@ -39,7 +39,7 @@ async function loadRadio() {
 
 function stationMenu(row) {
   const id = row.dataset.id;
-  const actions = [['Play', () => send(`/set&s${id}`)]];
+  const actions = [['Play', () => playRow(id, status)]];
   if (row.closest('.station-group').dataset.own === 'true') {
     actions.push(['Remove this station', async () => {
       if ((await send(`/radioremove&id=${id}`)) === 'ok') toast('Station removed');
@@ -53,7 +53,7 @@ async function handleClick(event) {
   const target = event.target.closest('button');
   const row = target?.closest('.song');
   if (!row) return;
-  if (target.matches('.song-main')) await send(`/set&s${row.dataset.id}`);
+  if (target.matches('.song-main')) await playRow(row.dataset.id, status);
   else if (target.matches('.star')) {
     const value = ratingFromStar(target);
     showRating(row, value);
