@@ -395,10 +395,12 @@ describe('web client', { timeout: 300000 }, () => {
         await page.keyboard.press('0');
         await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 0\n'), 'rating cleared by key');
         await page.keyboard.press('Escape');
-        const before = Number((await feed(player)).POSITION);
         await page.evaluate(() => document.activeElement.blur());
-        await page.keyboard.press('Shift+ArrowRight');
-        await waitForFeed(player, 'a seek of 30 s', (s) => Number(s.POSITION) > before + 400 || s.RESOURCE !== id);
+        await page.keyboard.press(' ');
+        const paused = await waitForFeed(player, 'paused by the space key', (s) => s.PLAYSTATUS === '2');
+        await page.keyboard.press('ArrowRight');
+        const target = Number(paused.POSITION) + 250;  // 5 s of 20
+        await waitForFeed(player, 'a seek of 5 s', (s) => Math.abs(Number(s.POSITION) - target) <= 30);
         await page.keyboard.press('q');
         await page.waitForSelector('#view-queue:not([hidden])');
         assert.equal(await page.evaluate(() => document.activeElement.id), 'tab-queue');
@@ -485,6 +487,23 @@ describe('web client', { timeout: 300000 }, () => {
           await page.waitForLoadState('networkidle');
           await checkView(page, size, view);
         }
+        // The equaliser in Hz and dB; sliders keep the focus through six steps and their updates.
+        await tab(page, 'settings');
+        const hertz = (value) => (value >= 1000 ? `${(value / 1000).toFixed(1)} kHz` : `${value} Hz`);
+        const centres = [await get(player, '/getuserpref&EQ_0_CENTER'), await get(player, '/getuserpref&EQ_1_CENTER')];
+        await page.waitForFunction((text) => document.querySelector('#eq output')?.textContent === text, hertz(Number(centres[0])));
+        assert.equal(await page.textContent('#eq fieldset:nth-of-type(2) output'), hertz(Number(centres[1])));
+        const gain = page.locator('#eq [data-setting="EQ_0_GAIN"]');
+        assert.equal(await gain.getAttribute('aria-valuetext'), '0 dB');
+        await gain.focus();
+        for (let i = 0; i < 6; ++i) await page.keyboard.press('ArrowRight');
+        await waitUntil(async () => await get(player, '/getuserpref&EQ_0_GAIN') === '1.413', 'a gain of +3 dB stored');
+        assert.equal(await page.evaluate(() => document.activeElement.dataset.setting), 'EQ_0_GAIN');
+        assert.equal(await gain.getAttribute('aria-valuetext'), '+3 dB');
+        await page.click('#eq-presets button:text-is("Bass boost")');
+        await waitUntil(async () => await get(player, '/getuserpref&EQ_0_GAIN') === '2', 'the bass preset');
+        await page.click('#eq-presets button:text-is("Flat")');
+        await waitUntil(async () => await get(player, '/getuserpref&EQ_0_GAIN') === '1', 'the flat preset');
         await tab(page, 'library');
       });
 

@@ -131,7 +131,7 @@ async function seekTo(thousandths) {
 export function seekBy(delta) {
   const length = lengthSeconds();
   if (Number.isNaN(length) || length <= 0) return undefined;
-  const elapsed = (seconds(status.TIMEPLAYING) || 0) + delta;
+  const elapsed = (Number(status.POSITION || 0) / 1000) * length + delta;
   return seekTo(Math.max(0, Math.min(999, (elapsed / length) * 1000)));
 }
 

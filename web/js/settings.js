@@ -74,40 +74,95 @@ async function showFirstRun() {
 }
 
 const EQ_BANDS = 3;
-const EQ_LIMITS = {
-  CENTER: { min: 20, max: 20000, step: 1, label: 'Centre (Hz)' },
-  BANDWIDTH: { min: 0.2, max: 5, step: 0.1, label: 'Width (octaves)' },
-  GAIN: { min: 0.05, max: 3, step: 0.05, label: 'Gain' },
+const LOWEST_HZ = 20;
+const HZ_RANGE = 1000;  // 20 Hz to 20 kHz
+// Each band's slider shows what people read: a frequency on a logarithmic scale, a width
+// in octaves, a gain in dB; the player keeps its centre in Hz and its gain as a factor.
+const EQ_CONTROLS = {
+  CENTER: {
+    label: 'Frequency', min: 0, max: 1000, step: 1,
+    toSlider: (hz) => Math.round((Math.log(hz / LOWEST_HZ) / Math.log(HZ_RANGE)) * 1000),
+    toStored: (v) => String(Math.round(LOWEST_HZ * HZ_RANGE ** (v / 1000))),
+    text: (hz) => (hz >= 1000 ? `${(hz / 1000).toFixed(hz >= 10000 ? 0 : 1)} kHz` : `${Math.round(hz)} Hz`),
+  },
+  BANDWIDTH: {
+    label: 'Width', min: 0.2, max: 5, step: 0.1,
+    toSlider: (octaves) => octaves, toStored: (v) => String(v), text: (octaves) => `${Number(octaves).toFixed(1)} octaves`,
+  },
+  GAIN: {
+    label: 'Gain', min: -26, max: 9.5, step: 0.5,
+    toSlider: (factor) => Math.round(20 * Math.log10(factor) * 2) / 2,
+    toStored: (v) => (10 ** (v / 20)).toFixed(3),
+    text: (factor) => {
+      const db = Math.round(20 * Math.log10(factor) * 2) / 2;
+      return `${db > 0 ? '+' : ''}${db} dB`;
+    },
+  },
+};
+const EQ_PRESETS = {
+  Flat: [[60, 1, 1], [1000, 1, 1], [10000, 1, 1]],
+  'Bass boost': [[80, 1.5, 2], [1000, 1, 1], [10000, 1, 1]],
+  'Treble boost': [[60, 1, 1], [1000, 1, 1], [8000, 2, 2]],
+  Voice: [[100, 1.5, 0.6], [2500, 1.5, 1.6], [10000, 1, 0.8]],
 };
 
-// Builds the sliders once; later changes only move them, so focus stays where it is.
+function eqInput(band, key) {
+  return $(`#eq [data-setting="EQ_${band}_${key}"]`);
+}
+
+function showEqValue(input, stored) {
+  const control = EQ_CONTROLS[input.dataset.key];
+  const text = control.text(Number(stored));
+  input.closest('label').querySelector('output').textContent = text;
+  input.setAttribute('aria-valuetext', text);
+}
+
+function buildEqualiser() {
+  const box = $('#eq');
+  for (let band = 0; band < EQ_BANDS; ++band) {
+    const fieldset = element('fieldset');
+    fieldset.append(element('legend', '', `Band ${band + 1}`));
+    for (const [key, control] of Object.entries(EQ_CONTROLS)) {
+      const label = element('label', 'eq-control');
+      const input = Object.assign(element('input'), { type: 'range', min: control.min, max: control.max, step: control.step });
+      input.dataset.setting = `EQ_${band}_${key}`;
+      input.dataset.key = key;
+      input.addEventListener('input', () => showEqValue(input, control.toStored(Number(input.value))));
+      input.addEventListener('change', () => setPreference(input.dataset.setting, control.toStored(Number(input.value))));
+      const head = element('span', 'eq-head');
+      head.append(element('span', '', control.label), element('output'));
+      label.append(head, input);
+      fieldset.append(label);
+    }
+    box.append(fieldset);
+  }
+  const presets = $('#eq-presets');
+  for (const [name, bands] of Object.entries(EQ_PRESETS)) {
+    const button = element('button', '', name);
+    button.type = 'button';
+    button.addEventListener('click', async () => {
+      for (const [band, [center, width, gain]] of bands.entries()) {
+        await setPreference(`EQ_${band}_CENTER`, String(center));
+        await setPreference(`EQ_${band}_BANDWIDTH`, String(width));
+        await setPreference(`EQ_${band}_GAIN`, String(gain));
+      }
+      await refresh();
+    });
+    presets.append(button);
+  }
+}
+
+// The sliders are built once; later values only move them, never the one in use.
 async function loadEqualiser() {
   const text = await send('/fetcheq');
   const values = (name) => Array.from(text.matchAll(new RegExp(`<${name}>([^<]*)</${name}>`, 'g')), (m) => m[1]);
-  const box = $('#eq');
-  if (!box.querySelector('input')) {
-    for (let band = 0; band < EQ_BANDS; ++band) {
-      const fieldset = element('fieldset');
-      fieldset.append(element('legend', '', `Band ${band + 1}`));
-      for (const [key, limits] of Object.entries(EQ_LIMITS)) {
-        const label = element('label');
-        const output = element('output');
-        const input = Object.assign(element('input'), { type: 'range', min: limits.min, max: limits.max, step: limits.step });
-        input.dataset.setting = `EQ_${band}_${key}`;
-        input.addEventListener('input', () => { output.textContent = ` ${parseFloat(input.value)}`; });
-        input.addEventListener('change', () => setPreference(input.dataset.setting, input.value));
-        label.append(limits.label, output, input);
-        fieldset.append(label);
-      }
-      box.append(fieldset);
-    }
-  }
-  for (const key of Object.keys(EQ_LIMITS)) {
+  if (!$('#eq input')) buildEqualiser();
+  for (const key of Object.keys(EQ_CONTROLS)) {
     values(key).forEach((value, band) => {
-      const input = box.querySelector(`[data-setting="EQ_${band}_${key}"]`);
-      if (!input || document.activeElement === input) return;
-      input.value = value;
-      input.previousElementSibling.textContent = ` ${parseFloat(input.value)}`;
+      const input = eqInput(band, key);
+      if (!input || document.activeElement === input || value === '') return;
+      input.value = String(EQ_CONTROLS[key].toSlider(Number(value)));
+      showEqValue(input, value);
     });
   }
 }
