@@ -13,5 +13,8 @@ runs=${2:-10}
 prepare_player "$files" 18733
 start_player "$work/bench.log"
 wait_until_answering
-node bench/browser.mjs "http://127.0.0.1:$port/" "$runs"
+# The player goes even when the browser part fails, so it never holds the port for the next run.
+status=0
+node bench/browser.mjs "http://127.0.0.1:$port/" "$runs" || status=$?
 quit_player
+exit "$status"
