@@ -13,6 +13,8 @@ inline constexpr std::string_view kList = "LIST";
 inline constexpr std::string_view kAdded = "ADDED";
 inline constexpr std::string_view kPlaylist = "PLAYLIST";
 inline constexpr std::string_view kChannels = "CHANNELS";
+// A station's direct stream address, for the user's own stations without a playlist.
+inline constexpr std::string_view kStream = "STREAM";
 
 }  // namespace entry
 

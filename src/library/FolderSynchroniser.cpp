@@ -54,10 +54,7 @@ void FolderSynchroniser::collect() {
         if (child.hasName(entry::kAudio)) audio_.try_emplace(child.value(), &child);
         if (child.hasName(entry::kImage)) images_.try_emplace(child.value(), &child);
     }
-    const auto& children = folder_.children();
-    for (auto child = children.rbegin(); child != children.rend(); ++child) {
-        subfolders_.try_emplace((*child)->path().view(), child->get());
-    }
+    for (const auto& child : folder_.children()) subfolders_.try_emplace(child->path().view(), child.get());
 }
 
 void FolderSynchroniser::visitDirectory(const Node& scanned) {
@@ -96,7 +93,10 @@ void FolderSynchroniser::matchOrAdd(std::unordered_map<std::string_view, Node*>&
         return;
     }
     Node* added = folder_.content().appendChild(kind, name);
-    if (added && kind == entry::kAudio) added->appendChild(entry::kAdded, currentTimeText());
+    if (added && kind == entry::kAudio) {
+        added->appendChild(entry::kAdded, currentTimeText());
+        ++repository_.scanTally.added;
+    }
     changed_ = true;
 }
 
@@ -104,6 +104,7 @@ void FolderSynchroniser::removeVanishedEntries() {
     for (Node* vanished : entries_) {
         if (found_.contains(vanished)) continue;
         std::printf("Removing %s from repository.\n", vanished->value());
+        if (vanished->hasName(entry::kAudio)) ++repository_.scanTally.removed;
         repository_.retireEntry(*vanished);
         Node::destroy(folder_.content().unlinkChild(vanished));
         changed_ = true;

@@ -26,8 +26,13 @@ Str LibraryItem::entryPath() const {
 
 bool LibraryItem::isStation() const { return folder && node->hasName(entry::kRadio); }
 
+const char* LibraryItem::directStream() const { return isStation() ? node->childValue(entry::kStream, nullptr) : nullptr; }
+
 Str LibraryItem::location(bool withFolder) const {
-    if (isStation()) return fetchPlaylistStream(node->childValue(entry::kPlaylist, ""), FetchOptions{});
+    if (isStation()) {
+        if (const char* stream = directStream()) return stream;
+        return fetchPlaylistStream(node->childValue(entry::kPlaylist, ""), FetchOptions{});
+    }
     const std::string_view value = node->value();
     if (isPlaylistFile(value)) return playlistFileStream(value);
     if (withFolder && folder && folder->onDisk()) return entryPath();

@@ -14,8 +14,10 @@ struct LibraryItem {
     int32_t id;
     RepositoryFolder* folder;  // null for an entry outside any folder
 
-    // A station of the radio list: its location needs a fetch.
+    // A station of the radio list: its location needs a fetch, unless it is a direct stream.
     bool isStation() const;
+    // A station's own stream address (STREAM), which needs no playlist; null otherwise.
+    const char* directStream() const;
     // The folder's path, "/", the node's value; only the value without a folder.
     Str entryPath() const;
     // The text the song player opens: a song's path (with `withFolder` and a folder path) or

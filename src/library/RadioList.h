@@ -31,6 +31,16 @@ public:
     // Gives every station without an item one; each new item and the pass itself raise
     // the revision.
     void index();
+    // The user's own station in its group of their own, which no published list names, so
+    // every merge keeps it. A playlist address (".pls", ".m3u") is kept as PLAYLIST, any
+    // other as STREAM; a station of that name is updated. Saves and indexes; null when the
+    // pool cannot grow.
+    LibraryItem* addOwnStation(std::string_view name, std::string_view url);
+    bool isOwnStation(const LibraryItem& item) const;
+    // Takes an own station's item out of the stations; the caller retires the item, then
+    // hands the node to dropStation, which destroys it and saves.
+    void forgetStation(const LibraryItem& item);
+    void dropStation(Node& station);
 
     Node& tree() { return tree_; }
     const Node& tree() const { return tree_; }

@@ -85,9 +85,9 @@ bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* c
     const std::string_view path = scannedRoot.value();
     const auto samePath = [path](const RepositoryFolder* folder) { return folder->path() == path; };
     RepositoryFolder* folder = nullptr;
-    const auto oldestFirst = std::find_if(folders_.rbegin(), folders_.rend(),
+    const auto oldestFirst = std::find_if(folders_.begin(), folders_.end(),
                                           [&samePath](const auto& root) { return samePath(root.get()); });
-    if (oldestFirst != folders_.rend()) {
+    if (oldestFirst != folders_.end()) {
         folder = oldestFirst->get();
     } else if (const auto inView = std::find_if(viewFolders.begin(), viewFolders.end(), samePath);
                inView != viewFolders.end()) {
@@ -107,7 +107,17 @@ void Repository::retireEntry(Node& entry) {
     items_.retire(*item);
 }
 
+bool Repository::removeOwnStation(int32_t id) {
+    LibraryItem* item = items_.find(id);
+    if (!item || !radioList_.isOwnStation(*item)) return false;
+    Node& station = *item->node;
+    radioList_.forgetStation(*item);
+    retireEntry(station);
+    radioList_.dropStation(station);
+    return true;
+}
+
 RepositoryFolder& Repository::addTopLevelFolder() {
-    folders_.push_front(std::make_unique<RepositoryFolder>());
-    return *folders_.front();
+    folders_.push_back(std::make_unique<RepositoryFolder>());
+    return *folders_.back();
 }

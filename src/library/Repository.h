@@ -61,10 +61,12 @@ public:
     // hook and the index.
     void retireEntry(Node& entry);
     void setRetireHook(RetireHook hook) { retireHook_ = std::move(hook); }
+    // Retires and removes one of the user's own radio stations; false for any other id.
+    bool removeOwnStation(int32_t id);
 
     const Str& filePath() const { return filePath_; }
     Node& settings() { return settings_; }
-    // Newest first; the oldest is the first configured music folder.
+    // Oldest first: the music folders in their configured order.
     const RepositoryFolder::Children& folders() const { return folders_; }
     RepositoryFolder& detachedFolders() { return detached_; }
     LibraryItemIndex& items() { return items_; }
@@ -72,6 +74,15 @@ public:
 
     Revision revision;    // REVISION
     Revision eqRevision;  // EQ_REVISION
+    // What the last merged scan found: songs seen, added and removed; `scans` counts the
+    // merges, so a client can tell a new summary from one it showed.
+    struct ScanTally {
+        int32_t files = 0;
+        int32_t added = 0;
+        int32_t removed = 0;
+        int32_t scans = 0;
+    };
+    ScanTally scanTally;
     // Entries whose tags are still to be read; a stack, the last one is read first.
     std::vector<LibraryItem*> pendingTags;
 

@@ -38,6 +38,12 @@ int entryOrder(const Node* a, const Node* b) {
     return order != 0 ? order : std::strcmp(a->value(), b->value());
 }
 
+// strcasecmp's order on views.
+bool lessNoCase(std::string_view a, std::string_view b) {
+    const int order = ::strncasecmp(a.data(), b.data(), std::min(a.size(), b.size()));
+    return order != 0 ? order < 0 : a.size() < b.size();
+}
+
 std::vector<Node*> takeChildren(Node& parent) {
     std::vector<Node*> children;
     while (Node* child = parent.firstChild()) children.push_back(parent.unlinkChild(child));
@@ -101,7 +107,16 @@ void RepositoryFolder::sortEntries() {
 
 void RepositoryFolder::addChild(std::unique_ptr<RepositoryFolder> child) {
     child->parent_ = this;
-    children_.push_front(std::move(child));
+    const std::string_view name = child->name();
+    const auto after = std::find_if(children_.begin(), children_.end(), [name](const auto& sibling) {
+        return lessNoCase(name, sibling->name());
+    });
+    children_.insert(after, std::move(child));
+}
+
+std::string_view RepositoryFolder::name() const {
+    const std::string_view path = path_.view();
+    return path.substr(path.rfind('/') + 1);
 }
 
 std::unique_ptr<RepositoryFolder> RepositoryFolder::removeChild(const RepositoryFolder& child) {

@@ -13,7 +13,7 @@ class Repository;
 
 class RepositoryFolder {
 public:
-    // Newest first: addChild links at the front.
+    // In name order, ASCII case ignored, as the entries are.
     using Children = std::list<std::unique_ptr<RepositoryFolder>>;
 
     // An empty folder; `listNode` is the LIST entry in the parent's content, if any.
@@ -32,7 +32,7 @@ public:
     bool save();
     // Entries by value, ASCII case ignored; equal values keep their order.
     void sortEntries();
-    // Links the child at the front and becomes its parent.
+    // Links the child after its siblings of lower or equal name and becomes its parent.
     void addChild(std::unique_ptr<RepositoryFolder> child);
     // Unlinks the child and hands it over; null when it is not a child of this folder.
     std::unique_ptr<RepositoryFolder> removeChild(const RepositoryFolder& child);
@@ -47,6 +47,8 @@ public:
 
     // Without its trailing "/": the file system's root is "".
     const Str& path() const { return path_; }
+    // The path's last name.
+    std::string_view name() const;
     // Whether the folder mirrors one on disk (it was loaded), even the root with its path "".
     bool onDisk() const { return onDisk_; }
     Node& content() { return content_; }

@@ -22,6 +22,8 @@ StrList chooseAndMarkRoots(const ScanJob& job, std::string_view singlePath) {
 
 void merge(const ScanJob& job, bool fullScan) {
     const std::lock_guard guard(job.lock);
+    Repository::ScanTally& tally = job.repository.scanTally;
+    tally = {.files = job.scanner.filesSeen(), .scans = tally.scans + 1};
     const std::span<RepositoryFolder* const> viewFolders =
         job.viewFolders ? job.viewFolders() : std::span<RepositoryFolder* const>();
     for (const Node& root : job.scanner.tree().children()) job.repository.syncRoot(root, viewFolders);

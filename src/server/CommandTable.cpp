@@ -64,6 +64,12 @@ constexpr std::array kCommands{
     Command{"/setpagetocurrentsong", commandSetPageToCurrentSong},
     Command{"/fetch", commandFetch},
     Command{"/widget/VelmorantWidget.zip", commandWidget},
+    Command{"/queuemove", commandQueueMove},
+    Command{"/listfolder", commandListFolder},
+    Command{"/listalbums", commandListAlbums},
+    Command{"/radioadd", commandRadioAdd},
+    Command{"/radioremove", commandRadioRemove},
+    Command{"/scanstatus", commandScanStatus},
 };
 
 }  // namespace

@@ -113,3 +113,11 @@ void commandSetUserPref(CommandCall& call);
 void commandScan(CommandCall& call);
 void commandSyncRadio(CommandCall& call);
 void commandFindImg(CommandCall& call);
+
+// ClientCommands.cpp: bad arguments answer "Error" and change nothing.
+void commandQueueMove(CommandCall& call);
+void commandListFolder(CommandCall& call);
+void commandListAlbums(CommandCall& call);
+void commandRadioAdd(CommandCall& call);
+void commandRadioRemove(CommandCall& call);
+void commandScanStatus(CommandCall& call);

@@ -6,6 +6,7 @@
 #include "library/RepositoryFolder.h"
 #include "library/ScanJob.h"
 #include "library/ScanWorker.h"
+#include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
@@ -35,9 +36,14 @@ bool startLibraryScan(CommandServices& services, std::string singlePath) {
     return services.scanWorker.start(std::move(job), std::move(singlePath));
 }
 
-// Answered once the list is merged, or the failure posted.
+// Answered once the list is merged, or the failure posted. No configured list is not a
+// failure: the user is told, not alarmed.
 void commandSyncRadio(CommandCall& call) {
     CommandServices& services = call.services;
+    if (services.radioListUrl.empty()) {
+        services.statusBoard.postInfo("No published radio list is configured (RADIO_LIST_URL).");
+        return answerOk(call.connection);
+    }
     answerAfterFetch(
         call,
         [&services, url = services.radioListUrl](const FetchOptions& options) {

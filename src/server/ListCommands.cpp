@@ -45,11 +45,12 @@ void commandListQueue(CommandCall& call) {
 }
 
 // The first list of the day also fetches the published radio list, as a request of its own
-// that runs after this one.
+// that runs after this one; without a list address there is nothing to fetch.
 void commandListRadio(CommandCall& call) {
     std::string html;
     renderRadioList(html, call.services.repository.radioList());
     sendPage(call.connection, html);
+    if (call.services.radioListUrl.empty()) return;
     const std::string today = todaysKey();
     if (call.services.repository.getSetting("RADIO_SYNCED_DATE").view() == today) return;
     call.services.repository.setSetting("RADIO_SYNCED_DATE", today);

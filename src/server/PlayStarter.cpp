@@ -23,7 +23,7 @@ void PlayStarter::startCurrentItem() {
     const LibraryItem* item = position_.currentItem();
     if (!item) return;
     const uint64_t start = ++starts_;
-    if (!item->isStation()) {
+    if (!item->isStation() || item->directStream()) {
         player_->open(item->location(true).view(), true);
         return;
     }

@@ -95,6 +95,13 @@ void PlayPosition::queueRemove(int32_t index) {
     }
 }
 
+bool PlayPosition::queueMove(int32_t from, int32_t to) {
+    const bool queued = play::isQueuePosition(position_);
+    if (!queue_.move(from, to, queued)) return false;
+    if (queued) moveTo(play::kQueueBase + queue_.activeIndex(), false);
+    return true;
+}
+
 void PlayPosition::queueClear() {
     const LibraryItem* playing = currentItem();
     const bool wasQueued = play::isQueuePosition(position_);

@@ -48,6 +48,9 @@ public:
     // its new index; the one removed, if it was playing, plays on as a library song, and
     // the entry that moved into its place is the next to play.
     void queueRemove(int32_t index);
+    // Moves queue entry `from` to index `to`; a queued song playing goes on at its new
+    // index. False, changing nothing, for an index outside the queue.
+    bool queueMove(int32_t from, int32_t to);
     // Empties the queue; a queued song that was playing plays on as a library song.
     void queueClear();
     // Shows the page of the current library song. False for a queue position or a station.

@@ -71,6 +71,21 @@ void PlayQueue::removeAt(int32_t index) {
     revision_.raise();
 }
 
+bool PlayQueue::move(int32_t from, int32_t to, bool activePlays) {
+    if (from < 0 || from >= entryCount() || to < 0 || to >= entryCount()) return false;
+    LibraryItem* item = entries_[static_cast<size_t>(from)];
+    entries_.erase(entries_.begin() + from);
+    entries_.insert(entries_.begin() + to, item);
+    if (activePlays && activeIndex_ == from) {
+        activeIndex_ = to;
+    } else {
+        if (from < activeIndex_) --activeIndex_;
+        if (activePlays ? to <= activeIndex_ : to < activeIndex_) ++activeIndex_;
+    }
+    revision_.raise();
+    return true;
+}
+
 void PlayQueue::shuffleRest() {
     const auto kept = static_cast<size_t>(std::clamp(activeIndex_ + 1, 0, entryCount()));
     std::vector<LibraryItem*> rest(entries_.begin() + static_cast<ptrdiff_t>(kept), entries_.end());

@@ -43,6 +43,10 @@ public:
     // Later entries move up; activeIndex follows an entry removed before it, and keeps its
     // index when its own entry goes (it then names the entry after it, or the end).
     void removeAt(int32_t index);
+    // Moves entry `from` to index `to` (both within the queue; false otherwise). With
+    // `activePlays` activeIndex follows the entry it names; else it stays the boundary
+    // between played and unplayed entries, and an entry moved to it is the next to play.
+    bool move(int32_t from, int32_t to, bool activePlays);
     // Mixes the entries after activeIndex with rand() as it stands.
     void shuffleRest();
     // Entries still to play: the one playing, if the position is in the queue, not counted.

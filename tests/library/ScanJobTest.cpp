@@ -35,8 +35,8 @@ TEST_F(ScanJobTest, AFullScanMergesEveryMusicFolderAndCountsItsFiles) {
     testing::internal::CaptureStdout();
     runScanJob(job(scanner), "");
     ASSERT_EQ(repository.folders().size(), 2u);
-    EXPECT_EQ(firstEntry(*repository.folders().back()), "a.mp3");
-    EXPECT_EQ(firstEntry(*repository.folders().front()), "b.mp3");
+    EXPECT_EQ(firstEntry(*repository.folders().front()), "a.mp3");
+    EXPECT_EQ(firstEntry(*repository.folders().back()), "b.mp3");
     EXPECT_EQ(repository.getSetting("REPOSITORY_NUM_FILES"), "3");
     EXPECT_EQ(scanner.tree().firstChild(), nullptr);
 
@@ -48,17 +48,26 @@ TEST_F(ScanJobTest, AFullScanMergesEveryMusicFolderAndCountsItsFiles) {
     put("Two/c.mp3");
     runScanJob(job(scanner), music() + "/Two");
     testing::internal::GetCapturedStdout();
-    EXPECT_NE(childWith(repository.folders().front()->content(), "AUDIO", "c.mp3"), nullptr);
+    EXPECT_NE(childWith(repository.folders().back()->content(), "AUDIO", "c.mp3"), nullptr);
     EXPECT_EQ(repository.getSetting("REPOSITORY_NUM_FILES"), "3");
     EXPECT_EQ(rebuilds, (std::vector<bool>{true, true, false}));
+
+    // New subfolders join in name order, ASCII case ignored.
+    for (const char* name : {"Two/zed/z.mp3", "Two/Beta/b.mp3", "Two/alpha/a.mp3"}) put(name);
+    testing::internal::CaptureStdout();
+    runScanJob(job(scanner), "");
+    testing::internal::GetCapturedStdout();
+    std::string names;
+    for (const auto& child : repository.folders().back()->children()) names += std::string(child->name()) + " ";
+    EXPECT_EQ(names, "alpha Beta zed ");
 
     // Once quitting, nothing is entered and nothing merged.
     QuitAwareScanner quitting(quit);
     quit = true;
     put("Two/d.mp3");
     runScanJob(job(quitting), "");
-    EXPECT_EQ(childWith(repository.folders().front()->content(), "AUDIO", "d.mp3"), nullptr);
-    EXPECT_EQ(rebuilds.size(), 3u);
+    EXPECT_EQ(childWith(repository.folders().back()->content(), "AUDIO", "d.mp3"), nullptr);
+    EXPECT_EQ(rebuilds.size(), 4u);
 }
 
 TEST_F(ScanJobTest, OnlyOneWorkerRunsAtATime) {

@@ -51,7 +51,7 @@ protected:
                      {folder / "Art/Sub", "AUDIO b.mp3\n"},
                      {folder / "Plain", "AUDIO c.mp3\n TIME 02:00\n RATE 5\n"},
                      {folder / "Empty", "IMAGE x.jpg\n"}},
-                    {folder / "Empty", folder / "Plain", folder / "Art"});
+                    {folder / "Art", folder / "Plain", folder / "Empty"});
     }
 };
 
@@ -110,7 +110,7 @@ TEST_F(HtmlRenderTest, FolderViewShowsOwnOrParentArtAndDropsEmptyFoldersWhileFil
 
 TEST_F(HtmlRenderTest, FolderPagesHoldWholeFoldersAndFlatPagesCountRows) {
     openLibrary({{folder / "A", songs("a", 8)}, {folder / "B", songs("b", 5)}, {folder / "C", songs("c", 3)}},
-                {folder / "C", folder / "B", folder / "A"});
+                {folder / "A", folder / "B", folder / "C"});
     repository.userNode().setChild("PAGE_MAX_MATCHES", "10");
     // A and B fill page 0 past ten songs; C alone is page 1.
     view.setPage(1);

@@ -12,7 +12,7 @@ TEST_F(LibraryViewTest, FolderAndFlatOrderTimesAndPendingTagsOfListedEntriesOnly
                                    "RADIO Station\n TIME 05:00\nRADIO Untimed\nAUDIO _x.mp3\n"},
                  {folder / "Rock/Live", "AUDIO live.mp3\n TIME \n"},
                  {folder / "Jazz", "AUDIO jazz.mp3\n TIME 00:30\n"}},
-                {folder / "Jazz", folder / "Rock"});
+                {folder / "Rock", folder / "Jazz"});
     // Depth first, a folder's own entries before its subfolder's.
     EXPECT_EQ(listed(), "_x.mp3 A.mp3 b.mp3 Station Untimed live.mp3 jazz.mp3");
     EXPECT_EQ(view.folders()[1]->path(), folder / "Rock/Live");
@@ -35,9 +35,19 @@ TEST_F(LibraryViewTest, FolderAndFlatOrderTimesAndPendingTagsOfListedEntriesOnly
     EXPECT_EQ(repository.pendingTags.size(), 1u);
 }
 
+TEST_F(LibraryViewTest, FoldersFollowNameOrderAndMusicFoldersTheirConfiguredOrder) {
+    openLibrary({{folder / "Rock", "LIST gamma\nLIST Beta\nLIST alpha\n"},
+                 {folder / "Rock/alpha", "AUDIO a.mp3\n"},
+                 {folder / "Rock/Beta", "AUDIO b.mp3\n"},
+                 {folder / "Rock/gamma", "AUDIO c.mp3\n"},
+                 {folder / "Jazz", "AUDIO jazz.mp3\n"}},
+                {folder / "Rock", folder / "Jazz"});
+    EXPECT_EQ(listed(), "a.mp3 b.mp3 c.mp3 jazz.mp3");
+}
+
 TEST_F(LibraryViewTest, ShuffleMixesWithinFoldersOrEverythingTheSameWayEveryBuild) {
     openLibrary({{folder / "One", songs("one", 20)}, {folder / "Two", songs("two", 20)}},
-                {folder / "Two", folder / "One"});
+                {folder / "One", folder / "Two"});
     const std::string sorted = listed();
     view.setShuffle(true);
     const std::string mixed = listed();
@@ -62,7 +72,7 @@ TEST_F(LibraryViewTest, FolderPagesKeepFoldersWholeAndFlatPagesCountPositions) {
                  {folder / "B", songs("b", 100)},
                  {folder / "C", songs("c", 30)},
                  {folder / "D", songs("d", 121)}},
-                {folder / "D", folder / "C", folder / "B", folder / "A"});
+                {folder / "A", folder / "B", folder / "C", folder / "D"});
     // 150 + 100 fill page 0 past 200; C and D share page 1.
     EXPECT_EQ(view.pageSize(), 200);
     EXPECT_EQ(view.pageOf(200, 249, false), 0);

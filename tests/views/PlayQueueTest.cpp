@@ -153,18 +153,18 @@ TEST_F(PlayQueueTest, EntriesRemovedByAScanLeaveViewQueueAndPositionAtOnce) {
     for (const char* name : {"a.mp3", "b.mp3", "c.mp3"}) put(std::string("Scanned/") + name);
     scan();
     rebuild();
-    ASSERT_EQ(listed(), "a.mp3 b.mp3 c.mp3 s0.mp3 s1.mp3 s2.mp3 s3.mp3 s4.mp3");
-    const int32_t b = id(1);
+    ASSERT_EQ(listed(), "s0.mp3 s1.mp3 s2.mp3 s3.mp3 s4.mp3 a.mp3 b.mp3 c.mp3");
+    const int32_t b = id(6);
     queue.load(folder / "queue.vmr");
-    queueSongs({0, 1, 2, 1});
+    queueSongs({5, 6, 7, 6});
     position.setPlayPosition(play::kQueueBase + 1);
 
     std::filesystem::remove(music() + "/Scanned/b.mp3");
     scan();
     // The freed item's slot is taken at once by a file queued from outside.
     queue.addPath(folder / "elsewhere.mp3");
-    EXPECT_EQ(listed(), "a.mp3 c.mp3 s0.mp3 s1.mp3 s2.mp3 s3.mp3 s4.mp3");
-    EXPECT_EQ(view.folderRuns()[1], 2);
+    EXPECT_EQ(listed(), "s0.mp3 s1.mp3 s2.mp3 s3.mp3 s4.mp3 a.mp3 c.mp3");
+    EXPECT_EQ(view.folderRuns()[2], 2);
     EXPECT_EQ(queue.entryCount(), 3);
     EXPECT_EQ(position.playPosition(), b);
     EXPECT_EQ(position.currentItem(), nullptr);

@@ -22,8 +22,8 @@ class ViewFixture : public LibraryFixture {
 protected:
     ViewFixture() { filters.load(folder / "filters.vmr"); }
 
-    // `folders` pairs a path with its entries as node-tree text. The repository lists its
-    // music folders newest first, so the view visits the last root first.
+    // `folders` pairs a path with its entries as node-tree text; `roots` are the music
+    // folders in their configured order.
     void openLibrary(const std::vector<std::pair<std::string, std::string>>& folders, std::vector<std::string> roots) {
         for (const auto& [path, tree] : folders) {
             Node root;
