@@ -22,11 +22,6 @@
 
 namespace {
 
-void answerError(HttpConnection& connection) {
-    connection.appendBody("Error");
-    connection.sendHtml();
-}
-
 // Digits only, nothing before or after them.
 std::optional<int32_t> wholeNumber(std::string_view text) {
     int32_t value = 0;
@@ -40,9 +35,8 @@ std::string decodedParam(const Request& request, std::string_view name) {
     return percentDecode(getParam(name, request.rawParams));
 }
 
-bool isWebAddress(std::string_view url) {
-    const bool http = url.starts_with("http://") || url.starts_with("https://");
-    return http && url.find_first_of(" \t\r\n") == std::string_view::npos && url.size() > 8;
+bool isStationAddress(std::string_view url) {
+    return isWebAddress(url) && url.find_first_of(" \t\r\n") == std::string_view::npos && url.size() > 8;
 }
 
 // The folder a "d12" or "12" argument names in the view.
@@ -93,7 +87,7 @@ void commandListAlbums(CommandCall& call) {
         lines += std::to_string(n) + '\t' + std::to_string(*art) + '\t' + folders[n]->path().str() + '\n';
     }
     call.connection.appendBody(lines);
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
 // "&name=...&url=...": the url a web address, of a playlist or a stream.
@@ -101,7 +95,7 @@ void commandRadioAdd(CommandCall& call) {
     const std::string name = decodedParam(call.request, "name");
     const std::string url = decodedParam(call.request, "url");
     const bool nameOk = !name.empty() && name.find_first_of("\r\n") == std::string::npos;
-    if (!nameOk || !isWebAddress(url)) return answerError(call.connection);
+    if (!nameOk || !isStationAddress(url)) return answerError(call.connection);
     if (!call.services.repository.radioList().addOwnStation(name, url)) return answerError(call.connection);
     answerOk(call.connection);
 }
@@ -127,5 +121,5 @@ void commandScanStatus(CommandCall& call) {
     lines += "LAST " + std::to_string(tally.files) + " " + std::to_string(tally.added) + " " +
              std::to_string(tally.removed) + "\n";
     call.connection.appendBody(lines);
-    call.connection.sendHtml();
+    call.connection.sendText();
 }

@@ -58,6 +58,10 @@ std::string_view fileNameOf(std::string_view path) {
     return path.substr(separator + 1);
 }
 
+bool isWebAddress(std::string_view address) {
+    return equalNoCase(address.substr(0, 7), "http://") || equalNoCase(address.substr(0, 8), "https://");
+}
+
 std::string_view trimBlanks(std::string_view text) {
     while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
     while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);

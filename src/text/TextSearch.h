@@ -10,6 +10,8 @@ std::string percentDecode(std::string_view text);
 
 // The part after the last '/' or '\'; the whole path when its only separator leads it.
 std::string_view fileNameOf(std::string_view path);
+// Begins with "http://" or "https://", in any letter case.
+bool isWebAddress(std::string_view address);
 // Without the blanks and tabs at either end.
 std::string_view trimBlanks(std::string_view text);
 // Offset of the first CR or LF (the text's size when there is none).

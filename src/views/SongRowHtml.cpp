@@ -12,20 +12,17 @@ namespace {
 
 // Addresses come from a published list: only web addresses become links, never a
 // "javascript:" or "data:" one.
-bool isWebAddress(const char* address) {
-    const std::string_view text = address ? address : "";
-    return equalNoCase(text.substr(0, 7), "http://") || equalNoCase(text.substr(0, 8), "https://");
-}
+bool isLinkable(const char* address) { return address && isWebAddress(address); }
 
 void radioLinks(std::string& out, const Node& entry) {
     const char* home = entry.childValue("HOMEURL", nullptr);
-    if (isWebAddress(home)) {
+    if (isLinkable(home)) {
         out += " <a target='_blank' href='";
         appendHtmlEscaped(out, home);
         out += "' class='radio_web'>[web]</a>";
     }
     const char* history = entry.childValue("HISTORY", nullptr);
-    if (isWebAddress(history)) {
+    if (isLinkable(history)) {
         out += " <a target='_blank' href='";
         appendHtmlEscaped(out, history);
         out += "' class='radio_history'>[history]</a>";
