@@ -5,7 +5,7 @@
 
 #include "server/Request.h"
 #include "text/Decimal.h"
-#include "server/RequestDispatch.h"
+#include "server/RequestOrigin.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         getParam("token", request.rawParams, occurrence);
     }
     rowId(request.argument);
-    isCrossSiteRequest(text);
+    crossSiteReason(text);
+    foreignHostReason(text, [](std::string_view host) { return host.empty(); });
     decimalValue(request.argument);
     return 0;
 }

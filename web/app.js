@@ -112,7 +112,11 @@ async function loadInto(selector, path) {
 const loadLibrary = () => loadInto('#library', '/list');
 const loadQueue = () => loadInto('#queue', '/listqueue');
 const loadRadio = () => loadInto('#radio', '/listradio');
-const loadFilterTable = () => loadInto('#filters', '/listfilter');
+// The page policy runs no inline handlers: the remove buttons' own ones are cut from the
+// text before it becomes elements, and a click finds the filter by its row.
+async function loadFilterTable() {
+  $('#filters').innerHTML = (await command('/listfilter')).replace(/ onclick='[^']*'/g, '');
+}
 
 async function loadFilterNames() {
   const names = (await command('/listfilterselect')).split(';');
@@ -202,14 +206,10 @@ function showRating(rate) {
 
 // --- Filters -----------------------------------------------------------------------------
 
-// The filter table's remove buttons call parent.RemoveFilter(index).
-window.RemoveFilter = async (index) => {
-  await command(`/removefilter&index=${index}`);
-};
+const filterIndex = (row) => Array.from(document.querySelectorAll('#filters tr')).slice(1).indexOf(row);
 
 function saveFilterRow(row) {
-  const rows = Array.from(document.querySelectorAll('#filters tr')).slice(1);
-  const index = rows.indexOf(row);
+  const index = filterIndex(row);
   const [name, query] = row.querySelectorAll('input[type=text]');
   return command(`/setfilterdata&name=${encode(name.value)}&value=${encode(query.value)}&index=${index}`);
 }
@@ -304,6 +304,10 @@ function wireLibrary() {
   $('#filters').addEventListener('change', (event) => {
     const row = event.target.closest('tr');
     if (row) saveFilterRow(row);
+  });
+  $('#filters').addEventListener('click', (event) => {
+    if (event.target.value !== 'remove') return;
+    command(`/removefilter&index=${filterIndex(event.target.closest('tr'))}`);
   });
 }
 

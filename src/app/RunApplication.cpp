@@ -24,6 +24,7 @@ ServerConfig serverConfig(const ServerSettings& settings, const std::string& pro
     ServerConfig config;
     config.port = settings.port;
     config.access = settings.access;
+    config.hostNames = settings.hostNames;
     config.webFolder = programFolder + "web";
     return config;
 }

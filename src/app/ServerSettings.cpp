@@ -26,6 +26,7 @@ bool ServerSettings::load(const std::string& path) {
     if (!loadIniFile(root, path)) return false;
     if (const char* portText = root.childValue("PORT", nullptr)) port = std::atoi(portText);
     access.split(root.childValue("ACCESS", ""), ',', true);
+    hostNames.split(root.childValue("HOSTNAMES", ""), ',', true);
     readTrimmed(root, "RADIO_LIST_URL", radioListUrl);
     readTrimmed(root, "COVER_SEARCH_HOST", coverSearchHost);
     return true;

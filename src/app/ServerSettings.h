@@ -9,6 +9,7 @@
 struct ServerSettings {
     int port = 1200;
     StrList access;               // dotted addresses admitted besides this machine; "*" admits all
+    StrList hostNames;            // HOSTNAMES: names the player is reached by besides the machine's own
     std::string radioListUrl;     // RADIO_LIST_URL: where the published radio list lives
     std::string coverSearchHost;  // COVER_SEARCH_HOST: host[:port] of the cover catalogue
 

@@ -48,13 +48,23 @@ Str Repository::getSetting(std::string_view name) {
     return stored ? Str(stored) : settingDefault(name);
 }
 
-void Repository::setSetting(std::string_view name, std::string_view value) {
+bool Repository::isStorableSetting(std::string_view name, std::string_view value) {
     // The settings file keeps a name up to its first blank, one node per line.
     if (name.empty() || name.find_first_of(" \t\r\n") != std::string_view::npos) {
         std::printf("Refusing the setting name \"%.*s\": it is empty or holds a blank or line break\n",
                     static_cast<int>(name.size()), name.data());
-        return;
+        return false;
     }
+    if (name != kRepositoryPaths && value.find_first_of("\r\n") != std::string_view::npos) {
+        std::printf("Refusing the value of the setting \"%.*s\": it holds a line break\n",
+                    static_cast<int>(name.size()), name.data());
+        return false;
+    }
+    return true;
+}
+
+void Repository::setSetting(std::string_view name, std::string_view value) {
+    if (!isStorableSetting(name, value)) return;
     const std::string_view stored = name == kPageMaxMatches && decimalValue(value) <= 9 ? "10" : value;
     Node& user = userNode();
     const char* current = user.childValue(name, nullptr);

@@ -45,8 +45,11 @@ public:
     Str getSetting(std::string_view name);
     // Stores the value (PAGE_MAX_MATCHES at least 10) and writes the file only when it
     // changed; equaliser names go to the equaliser hook and raise eqRevision every time. A
-    // name that is empty or holds a blank or line break is refused with a log line.
+    // pair that isStorableSetting refuses changes nothing.
     void setSetting(std::string_view name, std::string_view value);
+    // False, with a log line, for a name that is empty or holds a blank or line break, and for
+    // a value with a line break unless the setting is a list of lines (REPOSITORY_PATHS).
+    static bool isStorableSetting(std::string_view name, std::string_view value);
     void setEqualiserHook(EqualiserHook hook) { equaliserHook_ = std::move(hook); }
     // The lines of REPOSITORY_PATHS, trimmed, without empty ones.
     StrList musicFolderPaths();

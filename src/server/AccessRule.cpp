@@ -1,6 +1,6 @@
 #include "server/AccessRule.h"
 
-#include "net/HostInfo.h"
+#include "net/MachineIdentity.h"
 #include "text/StrList.h"
 
 namespace {
@@ -14,10 +14,6 @@ bool listed(std::string_view peer, const StrList& access) {
 
 }  // namespace
 
-bool isAllowed(std::string_view peer, const StrList& access) {
-    if (peer == "127.0.0.1") return true;
-    // The list first: it needs no name look-up.
-    if (listed(peer, access)) return true;
-    const HostInfo local = lookupLocalHost();
-    return local.found() && local.addressText() == peer;
+bool isAllowed(std::string_view peer, const StrList& access, const MachineIdentity& machine) {
+    return peer == "127.0.0.1" || listed(peer, access) || machine.isOwnAddress(peer);
 }

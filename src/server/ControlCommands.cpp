@@ -7,10 +7,15 @@
 
 void answerOk(HttpConnection& connection) {
     connection.appendBody("ok");
-    connection.sendHtml();
+    connection.sendText();
 }
 
-void commandBlank(CommandCall& call) { call.connection.sendHtml(); }
+void answerError(HttpConnection& connection) {
+    connection.appendBody("Error");
+    connection.sendText();
+}
+
+void commandBlank(CommandCall& call) { call.connection.sendText(); }
 
 void commandTest(CommandCall& call) { answerOk(call.connection); }
 

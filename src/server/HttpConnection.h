@@ -24,17 +24,27 @@ public:
     const Str& peer() const { return peer_; }
     // The request as it arrived (at most 8096 bytes), up to its first NUL byte.
     const Str& request() const { return request_; }
+    // The request line and the header lines, up to the end of the headers or kHeaderLimit
+    // bytes, whichever comes first, and likewise cut at a NUL byte.
+    std::string_view headerBlock() const { return headerBlock_; }
+    static constexpr size_t kHeaderLimit = 65536;
 
     std::string_view body() const { return body_; }
     void appendBody(std::string_view text) { body_ += text; }
 
-    // The body as a "text/html" answer that must not be cached.
+    // The body as an HTML page or fragment that must not be cached.
     void sendHtml();
-    void sendResponse(std::string_view body, std::string_view contentType, bool cacheable);
+    // The body as plain text that must not be cached.
+    void sendText();
+    void sendResponse(std::string_view body, std::string_view contentType, bool cacheable,
+                      std::string_view moreHeaderLines = {});
     void sendNotFound();
     void sendForbidden();
-    // The whole file as a cacheable answer typed by mimeTypeFor; 404 when it cannot be read.
-    void sendFile(std::string_view localPath);
+    // The client's own files are checked with us at every use; pictures are kept a day.
+    enum class FileCaching { kRevalidate, kOneDay };
+    // The whole file as a cacheable answer typed by mimeTypeFor, with its validators; a 304
+    // when the request names the version it holds; 404 when it cannot be read.
+    void sendFile(std::string_view localPath, FileCaching caching);
     // A request path under the web folder; 404 for a path with ".." or without a leading "/".
     void serveStatic(std::string_view requestPath);
 
@@ -51,7 +61,7 @@ private:
     int handle() const { return socket_.handle(); }
     enum class Arrival { kMore, kComplete, kGone };
     // Takes what has arrived. The request is complete at the end of its headers, at
-    // TCPSocket::kReceiveLimit bytes, or when the peer has finished sending; kGone when the
+    // kHeaderLimit bytes, or when the peer has finished sending; kGone when the
     // peer closed or failed before sending anything.
     Arrival readRequest(uint32_t now);
     bool hasPartialRequest() const { return !arrived_.empty(); }
@@ -68,12 +78,14 @@ private:
     void continueSending(uint32_t now);
     uint32_t lastActivity() const { return lastActivity_; }
 
+    void sendNotModified(std::string_view headerLines);
     void deliver(std::string answer);
 
     HttpServer& server_;
     TCPSocket socket_;
     Str peer_;
     Str request_;
+    std::string headerBlock_;
     std::string arrived_;  // the request so far
     std::string body_;
     Outbox outbox_;

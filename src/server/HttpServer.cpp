@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "net/HostInfo.h"
+#include "net/MachineIdentity.h"
 #include "platform/Clock.h"
 #include "platform/WakeSignal.h"
 #include "server/AccessRule.h"
 #include "server/OpenFileLimit.h"
 #include "server/RequestHandler.h"
+#include "text/TextSearch.h"
 
 namespace {
 
@@ -50,7 +52,10 @@ struct HttpServer::Watch {
 HttpServer::HttpServer(ServerConfig config, RequestHandler& handler)
     : config_(std::move(config)), handler_(handler), listener_(config_.port), wake_(std::make_shared<WakeSignal>()) {}
 
+HttpServer::~HttpServer() = default;
+
 bool HttpServer::start() {
+    machine_ = std::make_unique<MachineIdentity>();
     raiseOpenFileLimit();
     const HostInfo host = lookupLocalHost();
     listener_.setReuseAddress();
@@ -71,7 +76,15 @@ int HttpServer::port() const {
     return bound != 0 ? bound : config_.port;
 }
 
-bool HttpServer::isAllowed(std::string_view peer) const { return ::isAllowed(peer, config_.access); }
+bool HttpServer::isAllowed(std::string_view peer) const { return ::isAllowed(peer, config_.access, *machine_); }
+
+bool HttpServer::isOwnHost(std::string_view host) const {
+    if (machine_->isOwnAddress(host) || machine_->isOwnName(host)) return true;
+    for (const Str& name : config_.hostNames) {
+        if (equalNoCase(name.view(), host)) return true;
+    }
+    return false;
+}
 
 void HttpServer::serve(const std::atomic<bool>& quit) {
     Watch watch;

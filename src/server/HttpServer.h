@@ -17,6 +17,7 @@
 #include "server/ServerConfig.h"
 #include "server/ServerCounters.h"
 
+class MachineIdentity;
 class RequestHandler;
 class WakeSignal;
 
@@ -24,11 +25,13 @@ class HttpServer {
 public:
     // The handler must outlive the server. Destroying the server closes every connection.
     HttpServer(ServerConfig config, RequestHandler& handler);
+    ~HttpServer();
     HttpServer(const HttpServer&) = delete;
     HttpServer& operator=(const HttpServer&) = delete;
 
-    // Raises the open-file limit, binds and listens, then logs "Server started. ...". False,
-    // with the socket error on standard output, when the port cannot be bound.
+    // Reads this machine's names, raises the open-file limit, binds and listens, then logs
+    // "Server started. ...". False, with the socket error on standard output, when the port
+    // cannot be bound.
     bool start();
     // Serves until `quit` is set; the flag is tested between requests and at least every
     // 100 ms. Closes every connection before it returns.
@@ -37,8 +40,11 @@ public:
     // The listening port: the configured one, or the one the system chose for port 0.
     int port() const;
     const std::string& webFolder() const { return config_.webFolder; }
-    // The access rule with the configured list.
+    // The access rule with the configured list. Both checks are valid once started.
     bool isAllowed(std::string_view peer) const;
+    // A Host header's host (without port or brackets) names this machine: one of its
+    // addresses, "localhost", its host name with or without its domain, or a configured name.
+    bool isOwnHost(std::string_view host) const;
     // The time for the Date line.
     std::time_t now() const { return config_.now(); }
     ServerCounters& counters() { return counters_; }
@@ -68,6 +74,7 @@ private:
     RequestHandler& handler_;
     TCPSocket listener_;
     std::shared_ptr<const WakeSignal> wake_;
+    std::unique_ptr<MachineIdentity> machine_;
     Connections waiting_;   // accepted, request not arrived yet; oldest first
     Connections deferred_;  // handled, answer still being worked out on another thread
     Connections sending_;   // handled, answer partly out

@@ -83,7 +83,8 @@ void commandImg(CommandCall& call) {
     if (!folder) return answerOk(call.connection);
     const Node* picture = pictureAt(*folder, decimalValue(getParam("nr", call.request.params)));
     if (!picture) return answerOk(call.connection);
-    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()));
+    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()),
+                             HttpConnection::FileCaching::kOneDay);
 }
 
 // Saves a picture from the web beside the current song: under its own file name, never over
@@ -94,8 +95,7 @@ void commandSaveArt(CommandCall& call) {
     const RepositoryFolder* folder = item ? item->folder : nullptr;
     const std::string name(fileNameOf(image));
     if (!folder || !folder->onDisk() || !isImageFile(name) || name.find("..") != std::string::npos) {
-        call.connection.appendBody("Error");
-        return call.connection.sendHtml();
+        return answerError(call.connection);
     }
     CommandServices& services = call.services;
     const std::string folderPath = folder->path().str();

@@ -44,7 +44,8 @@ void commandSyncRadio(CommandCall& call) {
         "ok");
 }
 
-// Artist and album go to the catalogue still percent-encoded, as the browser sent them.
+// Artist and album go to the catalogue still percent-encoded, as the browser sent them. Its
+// answer is another server's text, so it goes out as text, never as a page of ours.
 void commandFindImg(CommandCall& call) {
     const std::string album = getParam("album", call.request.rawParams);
     const std::string artist = getParam("artist", call.request.rawParams);

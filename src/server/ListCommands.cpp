@@ -68,10 +68,12 @@ void commandListFilter(CommandCall& call) {
     sendPage(call.connection, html);
 }
 
+// The names as they are, separated by ";": text, not a page.
 void commandListFilterSelect(CommandCall& call) {
     std::string names;
     renderFilterNames(names, call.services.filters);
-    sendPage(call.connection, names);
+    call.connection.appendBody(names);
+    call.connection.sendText();
 }
 
 void commandGetInfoDb(CommandCall& call) {

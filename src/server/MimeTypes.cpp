@@ -3,9 +3,11 @@
 #include <array>
 #include <utility>
 
+#include "text/TextSearch.h"
+
 namespace {
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kTypes{{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 18> kTypes{{
     {"htm", "text/html"},
     {"html", "text/html"},
     {"js", "text/javascript"},
@@ -15,19 +17,16 @@ constexpr std::array<std::pair<std::string_view, std::string_view>, 11> kTypes{{
     {"jpg", "image/jpeg"},
     {"png", "image/png"},
     {"bmp", "image/bmp"},
-    {"svg", "image/svg-xml"},
+    {"svg", "image/svg+xml"},
     {"zip", "application/x-opera-widgets"},
+    {"mjs", "text/javascript"},
+    {"json", "application/json"},
+    {"webmanifest", "application/manifest+json"},
+    {"ico", "image/x-icon"},
+    {"webp", "image/webp"},
+    {"txt", "text/plain"},
+    {"woff2", "font/woff2"},
 }};
-
-char lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
-
-bool equalNoCase(std::string_view text, std::string_view lowerText) {
-    if (text.size() != lowerText.size()) return false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (lower(text[i]) != lowerText[i]) return false;
-    }
-    return true;
-}
 
 }  // namespace
 

@@ -2,14 +2,15 @@
 
 #include <cstdio>
 #include <ctime>
+#include <optional>
+#include <string>
 
-#include "net/TCPSocket.h"
 #include "server/CommandTable.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"
 #include "server/HttpServer.h"
 #include "server/Request.h"
-#include "text/TextSearch.h"
+#include "server/RequestOrigin.h"
 
 namespace {
 
@@ -22,30 +23,21 @@ void logRequest(const HttpConnection& connection, const Request& request) {
     if (!request.argument.empty()) std::printf("Params: %s\n", request.argument.c_str());
 }
 
-std::string_view headerValue(std::string_view requestText, std::string_view name) {
-    std::string key = "\n";
-    key.append(name).append(":");
-    const size_t line = findNoCase(requestText, key);
-    if (line == std::string_view::npos) return {};
-    std::string_view value = requestText.substr(line + name.size() + 2);
-    value = value.substr(0, lineEnd(value));
-    while (!value.empty() && (value.front() == ' ' || value.front() == '\t')) value.remove_prefix(1);
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.remove_suffix(1);
-    return value;
+void logRefusal(const HttpConnection& connection, const Request& request, const std::string& reason) {
+    std::printf("Refused [%s] %s %s: %s\n", connection.peer().c_str(), request.method.c_str(), request.path.c_str(),
+                reason.c_str());
+}
+
+// Static files are refused only to pages of other hosts; commands also to other sites' pages.
+std::optional<std::string> refusalReason(const HttpConnection& connection, bool command) {
+    const HttpServer& server = connection.server();
+    const std::string_view headers = connection.headerBlock();
+    auto reason = foreignHostReason(headers, [&server](std::string_view host) { return server.isOwnHost(host); });
+    if (!reason && command) reason = crossSiteReason(headers);
+    return reason;
 }
 
 }  // namespace
-
-bool isCrossSiteRequest(std::string_view requestText) {
-    if (requestText.find("\r\n\r\n") != std::string_view::npos) {
-        return headerValue(requestText, "Sec-Fetch-Site") == "cross-site";
-    }
-    // Without the end of the headers only the bare "GET /word" of a second start may pass;
-    // anything else was cut short, and its mark may be in the part that was lost.
-    const bool bare = requestText.find_first_of("\r\n") == std::string_view::npos &&
-                      requestText.size() < TCPSocket::kReceiveLimit;
-    return !bare;
-}
 
 void handleRequest(HttpConnection& connection, CommandServices& services, std::recursive_mutex& lock) {
     if (!connection.server().isAllowed(connection.peer().view())) {
@@ -54,7 +46,8 @@ void handleRequest(HttpConnection& connection, CommandServices& services, std::r
     }
     const Request request = parseRequest(connection.request().view());
     const Command* command = findCommand(request.path);
-    if (command && isCrossSiteRequest(connection.request().view())) {
+    if (const auto reason = refusalReason(connection, command != nullptr)) {
+        logRefusal(connection, request, *reason);
         connection.sendForbidden();
         return;
     }

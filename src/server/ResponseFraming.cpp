@@ -11,7 +11,7 @@ constexpr std::array<const char*, 12> kMonths{"Jan", "Feb", "Mar", "Apr", "May",
 
 }  // namespace
 
-std::string asctimeLine(std::time_t when) {
+std::string asctimeText(std::time_t when) {
     std::tm utc{};
     if (!gmtime_r(&when, &utc)) {
         const std::time_t epoch = 0;
@@ -19,20 +19,36 @@ std::string asctimeLine(std::time_t when) {
     }
     std::array<char, 64> text{};
     // Own names rather than strftime: the locale must not change the header.
-    std::snprintf(text.data(), text.size(), "%s %s%3d %02d:%02d:%02d %d\n", kWeekdays[utc.tm_wday],
+    std::snprintf(text.data(), text.size(), "%s %s%3d %02d:%02d:%02d %d", kWeekdays[utc.tm_wday],
                   kMonths[utc.tm_mon], utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec,
                   utc.tm_year + 1900);
     return text.data();
 }
 
-std::string okHeader(std::time_t now, std::string_view contentType, size_t bodyLength, bool cacheable) {
+std::string httpDate(std::time_t when) {
+    std::tm utc{};
+    if (!gmtime_r(&when, &utc)) return {};
+    std::array<char, 40> text{};
+    std::snprintf(text.data(), text.size(), "%s, %02d %s %d %02d:%02d:%02d GMT", kWeekdays[utc.tm_wday], utc.tm_mday,
+                  kMonths[utc.tm_mon], utc.tm_year + 1900, utc.tm_hour, utc.tm_min, utc.tm_sec);
+    return text.data();
+}
+
+std::string okHeader(std::time_t now, std::string_view contentType, size_t bodyLength, bool cacheable,
+                     std::string_view moreLines) {
     std::string header = "HTTP/1.0 200 OK\r\nDate: ";
-    header += asctimeLine(now);
-    header += "Content-Type: ";
+    header += asctimeText(now);
+    header += "\r\nContent-Type: ";
     header += contentType;
-    header += "; charset=utf-8;\r\nContent-Length: ";
+    header += contentType.starts_with("image/") ? "\r\n" : "; charset=utf-8;\r\n";
+    header += "Content-Length: ";
     header += std::to_string(bodyLength);
-    header += "\r\n";
+    header += "\r\nX-Content-Type-Options: nosniff\r\n";
+    if (contentType == "text/html") {
+        header += "Content-Security-Policy: ";
+        header += kContentSecurityPolicy;
+        header += "\r\n";
+    }
     if (cacheable) {
         header += "Expires: Mon, 26 Jul 2020 05:00:00 GMT\r\n";
     } else {
@@ -41,6 +57,16 @@ std::string okHeader(std::time_t now, std::string_view contentType, size_t bodyL
             "Cache-Control: no-cache, must-revalidate\r\n"
             "Pragma: no-cache\r\n";
     }
+    header += moreLines;
     header += "\r\n";
     return header;
+}
+
+std::string notModifiedAnswer(std::time_t now, std::string_view moreLines) {
+    std::string answer = "HTTP/1.0 304 Not Modified\r\nDate: ";
+    answer += asctimeText(now);
+    answer += "\r\nX-Content-Type-Options: nosniff\r\n";
+    answer += moreLines;
+    answer += "\r\n";
+    return answer;
 }

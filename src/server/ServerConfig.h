@@ -12,6 +12,7 @@
 struct ServerConfig {
     int port = 1200;            // 0 lets the system choose (tests, benchmarks)
     StrList access;             // peers admitted besides this machine; "*" admits every peer
+    StrList hostNames;          // names the server is reached by besides this machine's own
     std::string webFolder;      // the static files; no trailing "/"
     std::function<std::time_t()> now = [] { return std::time(nullptr); };
     // How long an accepted connection may stay silent, or stall its answer, before it is dropped.

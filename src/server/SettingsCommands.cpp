@@ -1,3 +1,7 @@
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "library/Repository.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
@@ -6,17 +10,21 @@
 
 void commandGetUserPref(CommandCall& call) {
     call.connection.appendBody(call.services.repository.getSetting(call.request.argument).view());
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
-// Pairs of name and value, as many as the request carries.
+// Pairs of name and value, as many as the request carries; one pair the settings file cannot
+// keep refuses them all.
 void commandSetUserPref(CommandCall& call) {
+    std::vector<std::pair<std::string, std::string>> pairs;
     for (int occurrence = 0;; ++occurrence) {
         bool found = false;
-        const std::string name = getParam("name", call.request.params, occurrence);
-        const std::string value = getParam("value", call.request.params, occurrence, found);
+        std::string name = getParam("name", call.request.params, occurrence);
+        std::string value = getParam("value", call.request.params, occurrence, found);
         if (!found) break;
-        call.services.repository.setSetting(name, value);
+        if (!Repository::isStorableSetting(name, value)) return answerError(call.connection);
+        pairs.emplace_back(std::move(name), std::move(value));
     }
+    for (const auto& [name, value] : pairs) call.services.repository.setSetting(name, value);
     answerOk(call.connection);
 }

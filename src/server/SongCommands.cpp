@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -23,6 +24,9 @@ LibraryItem* namedItem(CommandCall& call) {
     return call.services.position.itemByNumber(decimalValue(getParam("id", call.request.params)));
 }
 
+// Stars from 0 (none) to 5, as one digit: anything else would be stored as it came.
+bool isRating(std::string_view value) { return value.size() == 1 && value[0] >= '0' && value[0] <= '5'; }
+
 // A stored time the C library cannot write (past the year 9999) gives no line.
 std::string addedLine(const char* added) {
     const std::time_t seconds = std::atol(added);
@@ -45,7 +49,7 @@ void commandGetSongInfo(CommandCall& call) {
     }
     if (const char* added = entry.childValue("ADDED", nullptr)) lines += addedLine(added);
     call.connection.appendBody(lines);
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
 // One value per token, in the order of the tokens; an entry without the field gives "".
@@ -59,12 +63,17 @@ void commandGetData(CommandCall& call) {
             call.connection.appendBody("\n");
         }
     }
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
 void commandSetRate(CommandCall& call) {
+    const std::string rate = getParam("value", call.request.params);
+    if (!isRating(rate)) {
+        std::printf("Refusing the rating \"%s\": it is not a number from 0 to 5\n", rate.c_str());
+        return answerError(call.connection);
+    }
     if (LibraryItem* item = namedItem(call)) {
-        call.services.view.rateEntry(*item, getParam("value", call.request.params));
+        call.services.view.rateEntry(*item, rate);
         if (item->node->hasName("RADIO")) {
             call.services.repository.radioList().save();
         } else if (item->folder) {
@@ -99,7 +108,7 @@ void commandPrintTitle(CommandCall& call) {
         artist = item->node->childValue("ARTIST", "");
     }
     call.connection.appendBody(artist.empty() ? title.str() : artist.str() + " - " + title.str());
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
 void commandFetchEq(CommandCall& call) {
@@ -112,5 +121,5 @@ void commandFetchEq(CommandCall& call) {
         text += "<GAIN>" + repository.getSetting(prefix + "GAIN").str() + "</GAIN>\n";
     }
     call.connection.appendBody(text + "</EQ>");
-    call.connection.sendHtml();
+    call.connection.sendText();
 }

@@ -164,5 +164,5 @@ void commandFetch(CommandCall& call) {
     writeMessage(feed, "INFO", s.statusBoard.info());
     writeScanning(feed, s);
     call.connection.appendBody(feed.text());
-    call.connection.sendHtml();
+    call.connection.sendText();
 }

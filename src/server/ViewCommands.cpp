@@ -36,7 +36,7 @@ void commandSetPageToCurrentSong(CommandCall& call) {
 
 void commandRebuildList(CommandCall& call) {
     call.services.view.rebuildView(false);
-    call.connection.sendHtml();
+    call.connection.sendText();
 }
 
 // Folds the folder in or out; a folder never folded counts as open.

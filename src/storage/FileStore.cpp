@@ -128,11 +128,13 @@ Str& FileStore::storeStatistics(Str& out) {
     return out;
 }
 
-void FileStore::storeExportAll() {
+void FileStore::storeExportAll(const std::function<bool(std::string_view path)>& mayWrite) {
     for (auto& cluster : clusters_) {
         if (!cluster) continue;
         cluster->load();
-        for (const StoreFile& file : cluster->files()) replaceDiskFile(file.path, file.data);
+        for (const StoreFile& file : cluster->files()) {
+            if (mayWrite(file.path)) replaceDiskFile(file.path, file.data);
+        }
     }
 }
 

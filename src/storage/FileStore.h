@@ -47,8 +47,8 @@ public:
     void storeUnloadIdle();
     // Appends the store's HTML summary, loading every cluster first.
     Str& storeStatistics(Str& out);
-    // Writes every store file to its own path on disk.
-    void storeExportAll();
+    // Writes every store file that `mayWrite` admits to its own path on disk.
+    void storeExportAll(const std::function<bool(std::string_view path)>& mayWrite);
     // Moves every file whose path begins with `from` to the same path beginning with `to`.
     void storeRenamePrefix(std::string_view from, std::string_view to);
 

@@ -58,6 +58,12 @@ std::string_view fileNameOf(std::string_view path) {
     return path.substr(separator + 1);
 }
 
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
+
 size_t lineEnd(std::string_view text) {
     const size_t end = text.find_first_of("\r\n");
     return end == std::string_view::npos ? text.size() : end;
@@ -71,6 +77,11 @@ size_t nextLine(std::string_view text) {
     }
     if (position < text.size() && text[position] == '\n') ++position;
     return position;
+}
+
+bool equalNoCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; };
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [&](char x, char y) { return lower(x) == lower(y); });
 }
 
 size_t findNoCase(std::string_view haystack, std::string_view needle) {

@@ -10,11 +10,15 @@ std::string percentDecode(std::string_view text);
 
 // The part after the last '/' or '\'; the whole path when its only separator leads it.
 std::string_view fileNameOf(std::string_view path);
+// Without the blanks and tabs at either end.
+std::string_view trimBlanks(std::string_view text);
 // Offset of the first CR or LF (the text's size when there is none).
 size_t lineEnd(std::string_view text);
 // Offset just after that line end: a CR LF pair or a single LF; a lone CR is not skipped.
 size_t nextLine(std::string_view text);
 
+// Equal but for the letter case of ASCII letters.
+bool equalNoCase(std::string_view a, std::string_view b);
 // Case-folded search (bit 0x20 set on both sides).
 size_t findNoCase(std::string_view haystack, std::string_view needle);
 // As findNoCase, and a space in the needle also matches '_'; npos for an empty haystack.

@@ -5,17 +5,27 @@
 #include "library/RepositoryFolder.h"
 #include "storage/Node.h"
 #include "text/HtmlEscape.h"
+#include "text/TextSearch.h"
 #include "views/LibraryView.h"
 
 namespace {
 
+// Addresses come from a published list: only web addresses become links, never a
+// "javascript:" or "data:" one.
+bool isWebAddress(const char* address) {
+    const std::string_view text = address ? address : "";
+    return equalNoCase(text.substr(0, 7), "http://") || equalNoCase(text.substr(0, 8), "https://");
+}
+
 void radioLinks(std::string& out, const Node& entry) {
-    if (const char* home = entry.childValue("HOMEURL", nullptr)) {
+    const char* home = entry.childValue("HOMEURL", nullptr);
+    if (isWebAddress(home)) {
         out += " <a target='_blank' href='";
         appendHtmlEscaped(out, home);
         out += "' class='radio_web'>[web]</a>";
     }
-    if (const char* history = entry.childValue("HISTORY", nullptr)) {
+    const char* history = entry.childValue("HISTORY", nullptr);
+    if (isWebAddress(history)) {
         out += " <a target='_blank' href='";
         appendHtmlEscaped(out, history);
         out += "' class='radio_history'>[history]</a>";

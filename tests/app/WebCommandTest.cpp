@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <regex>
 
+#include "server/ResponseFraming.h"
 #include "support/PlayerInstance.h"
 #include "support/TestHttpServer.h"
 
@@ -10,8 +11,8 @@ using namespace std::chrono_literals;
 
 namespace {
 
-constexpr std::string_view kForbidden = "HTTP/1.0 403 Forbidden\r\nContent-Length: 15\r\n\r\n403 Forbidden\r\n";
-constexpr std::string_view kNotFound = "HTTP/1.0 404 Not Found\r\nContent-Length: 15\r\n\r\n404 Not Found\r\n";
+constexpr std::string_view kForbidden = kForbiddenAnswer;
+constexpr std::string_view kNotFound = kNotFoundAnswer;
 
 class WebCommandTest : public testing::Test {
 protected:
@@ -53,9 +54,8 @@ TEST_F(WebCommandTest, StoreCommandsMoveAndExportTheStoredLists) {
     const std::string stats = player_.body("/getinfo_fs");
     EXPECT_EQ(stats.rfind("Num clusters: 64<br>Num files in clusters: 0<br>", 0), 0u) << stats;
 
-    const std::string music = player_.root() + "music";
-    const std::string target = player_.root() + "moved";
-    EXPECT_EQ(player_.body("/move_dir&source=" + music + "&dest=" + target), "ok");
+    const std::string music = player_.root() + "Music";
+    EXPECT_EQ(player_.body("/move_dir&source=" + music + "/a&dest=" + music + "/b"), "ok");
     EXPECT_EQ(player_.body("/flush"), "ok");
 }
 

@@ -4,51 +4,20 @@
 // VELMORANT_SCREENSHOT=/some/file.png also saves a picture of the filled page for a person to judge.
 import { after, before, describe, it } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn, execFileSync } from 'node:child_process';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
-import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
 import { chromium } from 'playwright-core';
-
-const EXE = process.env.VELMORANT_EXE;
-const SOURCE_DIR = process.env.VELMORANT_SOURCE_DIR;
-const CHROMIUM = process.env.VELMORANT_CHROMIUM || '/usr/bin/chromium';
-// Without the background-networking switches Chromium dials out, and a closed network refuses it.
-const CHROMIUM_ARGS = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-  '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+import {
+  CHROMIUM, CHROMIUM_ARGS, SOURCE_DIR, freePort, get, launchPlayer, sleep, stopPlayer, waitForPlayer, waitUntil,
+} from './harness.mjs';
 
 // A long song whose tags and folder would turn into markup if anything on the way forgot to escape.
 const ODD_FOLDER = 'Odd <img src=x onerror=alert(1)> & <b>Co';
 const ODD_TITLE = '<script>window.injected = 1</script> & "Long"';
 const ODD_ARTIST = '<b>Bold</b> Artist';
 const ODD_SECONDS = 20;
-
-function sleep(ms) {
-  return new Promise((resolve) => { setTimeout(resolve, ms); });
-}
-
-async function waitUntil(condition, what, timeoutMs = 15000) {
-  const end = Date.now() + timeoutMs;
-  for (;;) {
-    const result = await condition();
-    if (result) return result;
-    if (Date.now() > end) throw new Error(`timed out waiting for ${what}`);
-    await sleep(100);
-  }
-}
-
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const probe = net.createServer();
-    probe.once('error', reject);
-    probe.listen(0, '127.0.0.1', () => {
-      const { port } = probe.address();
-      probe.close(() => resolve(port));
-    });
-  });
-}
 
 function riffChunk(id, body) {
   const header = Buffer.alloc(8);
@@ -86,61 +55,6 @@ function makeLibrary(folder, manifest) {
     wavFile(ODD_SECONDS, { INAM: ODD_TITLE, IART: ODD_ARTIST, IPRD: 'Odd & Album' }));
   songs.push({ file: `${ODD_FOLDER}/01 Long <u>song.wav`, title: ODD_TITLE, artist: ODD_ARTIST });
   return songs;
-}
-
-// A player of its own: a program folder with the built executable, the web client as it is in
-// the source tree (the build copies it only when it links), private data and runtime folders, a
-// free port and silent audio. Answers at once, before the player listens.
-function launchPlayer(root, port) {
-  const program = path.join(root, 'program');
-  fs.mkdirSync(program, { recursive: true });
-  fs.mkdirSync(path.join(root, 'run'));
-  fs.copyFileSync(EXE, path.join(program, 'velmorant'));
-  fs.cpSync(path.join(SOURCE_DIR, 'web'), path.join(program, 'web'), { recursive: true });
-  fs.copyFileSync(path.join(SOURCE_DIR, 'data', 'filters.vmr'), path.join(program, 'filters.vmr'));
-  fs.writeFileSync(path.join(program, 'serversettings.ini'), `PORT=${port}\n`);
-  const child = spawn(path.join(program, 'velmorant'), [], {
-    cwd: root,
-    env: { ...process.env, HOME: root, XDG_DATA_HOME: path.join(root, 'data'),
-      XDG_RUNTIME_DIR: path.join(root, 'run'), VELMORANT_AUDIO: 'null' },
-    stdio: ['ignore', 'pipe', 'pipe'],
-  });
-  const player = { child, port, url: `http://127.0.0.1:${port}/`, output: '', exited: false };
-  child.stdout.on('data', (data) => { player.output += data; });
-  child.stderr.on('data', (data) => { player.output += data; });
-  child.on('exit', (code, signal) => Object.assign(player, { exited: true, code, signal }));
-  return player;
-}
-
-function waitForPlayer(player) {
-  return waitUntil(async () => {
-    if (player.exited) throw new Error(`the player stopped:\n${player.output}`);
-    return (await get(player, '/fetch').catch(() => '')).includes('REVISION ');
-  }, 'the player to answer', 30000);
-}
-
-// Stops the player as the system would; true when it ended in order.
-async function stopPlayer(player) {
-  if (!player.exited) player.child.kill('SIGTERM');
-  const stopped = await waitUntil(() => player.exited, 'the player to stop', 10000).catch(() => false);
-  if (!stopped) player.child.kill('SIGKILL');
-  return stopped && player.code === 0;
-}
-
-// The player ends its Date header line with a bare line feed, which browsers accept and
-// Node's strict parser does not.
-function get(player, command) {
-  return new Promise((resolve, reject) => {
-    const request = http.get({ host: '127.0.0.1', port: player.port, path: command, agent: false,
-      insecureHTTPParser: true }, (response) => {
-      let body = '';
-      response.setEncoding('utf8');
-      response.on('data', (data) => { body += data; });
-      response.on('end', () => resolve(body));
-    });
-    request.on('error', reject);
-    request.setTimeout(10000, () => request.destroy(new Error(`no answer to ${command}`)));
-  });
 }
 
 async function feed(player) {

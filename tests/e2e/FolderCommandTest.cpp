@@ -95,6 +95,17 @@ TEST_F(FolderCommands, PicturesComeFromTheFolderOrItsParentAndFoldersFoldInAndOu
     // The cover is the first picture; only listed pictures are served.
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=0"), "\xFF\xD8\xFF jpeg");
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=1"), kPng);
+    // Pictures are typed without a charset, kept a day, and not sent again to a browser that has them.
+    const std::string png = player_.get("/img&id=" + artistNumber + "&nr=1");
+    EXPECT_NE(png.find("\r\nContent-Type: image/png\r\n"), std::string::npos) << png;
+    EXPECT_NE(png.find("\r\nCache-Control: max-age=86400\r\n"), std::string::npos);
+    const size_t tag = png.find("ETag: ");
+    ASSERT_NE(tag, std::string::npos);
+    const std::string etag = png.substr(tag + 6, png.find('\r', tag) - tag - 6);
+    EXPECT_EQ(player_.send("GET /img&id=" + artistNumber + "&nr=1 HTTP/1.1\r\nHost: 127.0.0.1\r\nIf-None-Match: " +
+                           etag + "\r\n\r\n")
+                  .substr(0, 27),
+              "HTTP/1.0 304 Not Modified\r\n");
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=2"), "ok");
     EXPECT_EQ(player_.body("/img&id=" + albumNumber + "&nr=0"), "ok");
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "server/Request.h"
-#include "server/RequestDispatch.h"
+#include "server/RequestOrigin.h"
 #include "text/TextSearch.h"
 
 TEST(Request, SplitsMethodPathAndParameters) {
@@ -44,10 +44,42 @@ TEST(Request, NamedParametersAndNumbers) {
 }
 
 TEST(Request, CommandsFromOtherSitesOrCutRequestsAreRefused) {
-    EXPECT_FALSE(isCrossSiteRequest("GET /next"));
-    EXPECT_FALSE(isCrossSiteRequest("GET /next HTTP/1.1\r\nHost: a\r\n\r\n"));
-    EXPECT_FALSE(isCrossSiteRequest("GET /next HTTP/1.1\r\nSec-Fetch-Site: same-origin\r\n\r\n"));
-    EXPECT_TRUE(isCrossSiteRequest("GET /next HTTP/1.1\r\nsec-fetch-site:  cross-site \r\n\r\n"));
-    EXPECT_TRUE(isCrossSiteRequest("GET /next HTTP/1.1\r\nHost: a\r\n"));
-    EXPECT_TRUE(isCrossSiteRequest("GET /quit&" + std::string(9000, 'x')));
+    const auto refused = [](std::string_view headers) { return crossSiteReason(headers).has_value(); };
+    // Programs, the player's own pages and the address bar.
+    EXPECT_FALSE(refused("GET /next"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nHost: a\r\n\r\n"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nSec-Fetch-Site: same-origin\r\n\r\n"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nSec-Fetch-Site: NONE\r\n\r\n"));
+    EXPECT_FALSE(refused("POST /next HTTP/1.1\r\nHost: Player:1200\r\nOrigin: http://player:1200\r\n\r\n"));
+    EXPECT_FALSE(refused("POST /next HTTP/1.1\r\nHost: [::1]\r\nOrigin: http://[::1]:80\r\n\r\n"));
+    // Other sites' pages, whatever the case of the mark.
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nsec-fetch-site:  cross-site \r\n\r\n"));
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nSec-Fetch-Site: Same-Site\r\n\r\n"));
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nSec-Fetch-Site: CROSS-SITE\r\n\r\n"));
+    EXPECT_TRUE(refused("POST /next HTTP/1.1\r\nHost: 127.0.0.1:1200\r\nOrigin: http://127.0.0.1:1\r\n\r\n"));
+    EXPECT_TRUE(refused("POST /next HTTP/1.1\r\nHost: 127.0.0.1\r\nOrigin: https://127.0.0.1\r\n\r\n"));
+    EXPECT_TRUE(refused("POST /next HTTP/1.1\r\nHost: 127.0.0.1\r\nOrigin: null\r\n\r\n"));
+    EXPECT_TRUE(refused("POST /next HTTP/1.1\r\nOrigin: http://127.0.0.1\r\n\r\n"));
+    // Cut short: the mark may be in what never came.
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nHost: a\r\n"));
+    EXPECT_TRUE(refused("GET /quit&" + std::string(9000, 'x')));
+    // A long request line still has all its headers read.
+    EXPECT_FALSE(refused("GET /search&" + std::string(20000, 'x') + " HTTP/1.1\r\nHost: a\r\n\r\n"));
+    EXPECT_TRUE(refused("GET /search&" + std::string(20000, 'x') + " HTTP/1.1\r\nSec-Fetch-Site: same-site\r\n\r\n"));
+}
+
+TEST(Request, OnlyHostsOfThisMachinePass) {
+    const auto own = [](std::string_view host) { return host == "127.0.0.1" || host == "::1" || host == "player"; };
+    const auto refused = [&](std::string_view headers) { return foreignHostReason(headers, own).has_value(); };
+    EXPECT_FALSE(refused("GET /next"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nHost: 127.0.0.1:1200\r\n\r\n"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nhost: [::1]:1200\r\n\r\n"));
+    EXPECT_FALSE(refused("GET /next HTTP/1.1\r\nHost: player\r\n\r\n"));
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nHost: evil.example:1200\r\n\r\n"));
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nHost: \r\n\r\n"));
+    // Only the first Host counts, and a header's value is not a header.
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nHost: evil.example\r\nHost: player\r\n\r\n"));
+    EXPECT_TRUE(refused("GET /next HTTP/1.1\r\nX-Note: Host: player\r\nHost: evil\r\n\r\n"));
+    EXPECT_EQ(foreignHostReason("GET / HTTP/1.1\r\nHost: evil.example\r\n\r\n", own),
+              "the Host \"evil.example\" does not name this machine");
 }

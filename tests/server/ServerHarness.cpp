@@ -38,7 +38,7 @@ bool TestHandler::handle(HttpConnection& connection) {
     const std::string path(requestPath(connection.request()));
     if (path == "/test") {
         connection.appendBody("ok");
-        connection.sendHtml();
+        connection.sendText();
     } else if (path == "/huge") {
         const std::string piece(1 << 20, 'h');
         for (int i = 0; i < 64; ++i) connection.appendBody(piece);

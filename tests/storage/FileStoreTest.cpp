@@ -236,10 +236,13 @@ TEST_F(FileStoreTest, DamagedClusterFilesKeepTheirWholeEntriesAndACopy) {
     EXPECT_NE(testing::internal::GetCapturedStdout(), "");
 }
 
-TEST_F(FileStoreTest, ExportWritesEveryFileToItsOwnPath) {
+TEST_F(FileStoreTest, ExportWritesEveryAdmittedFileToItsOwnPath) {
     const std::string target = folder / "exported.vmr";
+    const std::string refused = folder / "refused.vmr";
     ASSERT_TRUE(put(target, "exported"));
+    ASSERT_TRUE(put(refused, "refused"));
     ASSERT_TRUE(put(folder / "no/such/folder/x", "skipped"));
-    store.storeExportAll();
+    store.storeExportAll([&](std::string_view path) { return path != refused; });
     EXPECT_EQ(TempFolder::read(target), "exported");
+    EXPECT_FALSE(std::filesystem::exists(refused));
 }

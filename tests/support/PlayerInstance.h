@@ -81,7 +81,7 @@ public:
         }
         return std::string(answer.view());
     }
-    std::string get(const std::string& path) const { return send("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n"); }
+    std::string get(const std::string& path) const { return send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"); }
     static std::string bodyOf(const std::string& answer) {
         const size_t end = answer.find("\r\n\r\n");
         return end == std::string::npos ? std::string() : answer.substr(end + 4);
@@ -89,7 +89,7 @@ public:
     std::string body(const std::string& path) const { return bodyOf(get(path)); }
     // For an answer that waits for an outgoing request.
     std::string slowBody(const std::string& path) const {
-        return bodyOf(send("GET " + path + " HTTP/1.1\r\nHost: x\r\n\r\n", 30000));
+        return bodyOf(send("GET " + path + " HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n", 30000));
     }
 
     // Makes the folder the one music folder, scans it and waits until the list shows `songs`

@@ -164,7 +164,11 @@ TEST_F(HtmlRenderTest, RadioListShowsEachGroupOnceInTreeOrder) {
     one.appendChild("HISTORY", "http://one/h");
     one.appendChild("DESCRIPTION", "Cool <jazz>");
     Node& rock = *radio.tree().appendChild("CHANNELS", "Rock & Roll");
-    rock.appendChild("RADIO", "Two")->appendChild("DESCRIPTION", "");
+    Node& two = *rock.appendChild("RADIO", "Two");
+    two.appendChild("DESCRIPTION", "");
+    // Addresses of a published list that are no web addresses become no links.
+    two.appendChild("HOMEURL", "JavaScript:alert(document.domain)");
+    two.appendChild("HISTORY", "data:text/html,<script>alert(1)</script>");
     radio.index();
     // A station added to the first group later gets the newest item.
     jazz.appendChild("RADIO", "Three");
