@@ -1,7 +1,9 @@
 // A slow remote server against the real player: the latency of "/test" from another client,
-// first with the player idle (the baseline), then while "/syncradio" fetches from a server
-// that drips its body one byte a second until the fetch's deadline. Prints the 50th and 99th
-// percentile and the maximum of each run; the target is a maximum under 100 ms.
+// first with the player idle (the baseline, as long as the fetch), then while "/syncradio"
+// fetches from a server that drips its body one byte a second until the fetch's deadline.
+// Prints the 50th and 99th percentile, the maximum and the probes over 100 ms of each run;
+// the target is a maximum under 100 ms. On a busy machine the baseline shows what the
+// machine alone costs.
 //
 //   bench_fault_fetch [--pause-ms=N]   (N, default 10: the pause between two probes)
 
@@ -22,7 +24,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::duration<double, std::milli>;
 
-constexpr auto kBaseline = std::chrono::seconds(3);
+constexpr auto kBaseline = std::chrono::seconds(15);
+constexpr double kTargetMs = 100;
 
 // Probes until `done` says stop; the latency of every "/test".
 template <typename Done>
@@ -42,8 +45,9 @@ void report(const char* what, std::vector<double> latencies) {
     if (latencies.empty()) return;
     std::sort(latencies.begin(), latencies.end());
     const auto at = [&](double share) { return latencies[static_cast<size_t>(share * (latencies.size() - 1))]; };
-    std::printf("%-34s %6zu probes  p50 %7.2f ms  p99 %7.2f ms  max %7.2f ms\n", what, latencies.size(), at(0.5),
-                at(0.99), latencies.back());
+    const auto slow = latencies.end() - std::upper_bound(latencies.begin(), latencies.end(), kTargetMs);
+    std::printf("%-34s %6zu probes  p50 %7.2f ms  p99 %7.2f ms  max %7.2f ms  over 100 ms: %td\n", what,
+                latencies.size(), at(0.5), at(0.99), latencies.back(), slow);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ void answerError(HttpConnection& connection);
 
 // Work with an outgoing request: it runs on the fetch worker without the application lock
 // (taking it itself for anything that touches the library) and returns the body of the
-// command's answer, which the server then sends. While the worker is swamped the request
+// command's plain-text answer, which the server then sends. While the worker is swamped the request
 // gets `busyAnswer` at once.
 using FetchAnswer = std::function<std::string(const FetchOptions& options)>;
 void answerAfterFetch(CommandCall& call, FetchAnswer work, std::string busyAnswer);

@@ -73,8 +73,8 @@ private:
     ServerConfig config_;
     RequestHandler& handler_;
     TCPSocket listener_;
-    std::unique_ptr<MachineIdentity> machine_;
     std::shared_ptr<const WakeSignal> wake_;
+    std::unique_ptr<MachineIdentity> machine_;
     Connections waiting_;   // accepted, request not arrived yet; oldest first
     Connections deferred_;  // handled, answer still being worked out on another thread
     Connections sending_;   // handled, answer partly out

@@ -1,6 +1,6 @@
 #pragma once
 // The answer of a request whose command finishes on another thread (after an outgoing
-// fetch): that thread fills it once with the body of a "text/html" answer, and the server
+// fetch): that thread fills it once with the body of a plain-text answer, and the server
 // thread, woken by the signal, sends it. Shared by both, so either may go first.
 
 #include <memory>
