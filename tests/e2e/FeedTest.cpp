@@ -142,7 +142,7 @@ TEST(Feed, MessagesShowForOneToTwoSeconds) {
 TEST(Feed, ScanProgressAndTagReadingAreReported) {
     PlayerInstance player;
     const std::string music = player.root() + "music";
-    constexpr int kSongs = 300;
+    constexpr int kSongs = 1000;  // enough that reading their tags takes several slices
     ASSERT_TRUE(makeLibrary("--out " + music + "/songs --files " + std::to_string(kSongs)));
     // Many files that are no songs, behind many folder links: a long walk for a quick merge.
     const std::string others = player.root() + "others";
