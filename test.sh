@@ -37,8 +37,9 @@ fuzz_targets=$(ls fuzz/*.cpp | wc -l)
 if command -v clang++ >/dev/null; then
     fuzz_log=build-test/fuzz.log
     scripts/run-fuzzers.sh "${FUZZ_SECONDS:-5}" 2>&1 | tee "$fuzz_log" || true
-    if summary=$(grep -E '^fuzz: [0-9]+ passed, [0-9]+ failed$' "$fuzz_log"); then
-        read -r fuzz_passed fuzz_failed < <(echo "$summary" | grep -o '[0-9]\+' | tr '\n' ' ')
+    if [[ $(tail -n 1 "$fuzz_log") =~ ^fuzz:\ ([0-9]+)\ passed,\ ([0-9]+)\ failed$ ]]; then
+        fuzz_passed=${BASH_REMATCH[1]}
+        fuzz_failed=${BASH_REMATCH[2]}
     else
         fuzz_passed=0 fuzz_failed=1  # the fuzz build itself failed
     fi
