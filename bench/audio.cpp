@@ -23,6 +23,7 @@
 #include "audio/SongPlayer.h"
 #include "library/StatusBoard.h"
 #include "storage/Node.h"
+#include "support/MakeLibrary.h"
 #include "text/TextSearch.h"
 
 namespace fs = std::filesystem;
@@ -37,9 +38,7 @@ constexpr auto kPlaySeconds = std::chrono::seconds(5);
 
 std::vector<std::string> libraryFiles() {
     if (!fs::exists(std::string(kLibrary) + "/.complete")) {
-        const std::string command = std::string(VELMORANT_SOURCE_DIR) + "/../shared/tools/make-library --clean --quiet --out " +
-                                    std::string(kLibrary) + " --files " + std::to_string(kLibraryFiles);
-        if (std::system(command.c_str()) != 0) return {};
+        if (!makeLibrary("--clean --out " + std::string(kLibrary) + " --files " + std::to_string(kLibraryFiles))) return {};
         std::ofstream(std::string(kLibrary) + "/.complete");
     }
     std::vector<std::string> files;

@@ -30,7 +30,7 @@ prepare_player() {
     cmake --build "$bench_build" --target velmorant >/dev/null
     local library=/tmp/velmorant-bench-lib-$files
     if [ ! -f "$library/.complete" ]; then
-        ../shared/tools/make-library --clean --quiet --images --out "$library" --files "$files"
+        tools/make-library --clean --quiet --images --out "$library" --files "$files"
         touch "$library/.complete"
     fi
 

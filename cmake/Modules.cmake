@@ -36,7 +36,7 @@ function(velmorant_tests folder)
   target_compile_definitions(${folder}_tests PRIVATE
     VELMORANT_EXE="$<TARGET_FILE:velmorant>"
     VELMORANT_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-  if(folder STREQUAL "app" OR folder STREQUAL "e2e")
+  if(folder STREQUAL "e2e")
     add_dependencies(${folder}_tests velmorant)
   endif()
   gtest_discover_tests(${folder}_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)

@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <map>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "audio/TagMapping.h"
 #include "library/StatusBoard.h"
 #include "storage/Node.h"
+#include "support/MakeLibrary.h"
 #include "support/SongFiles.h"
 #include "support/TempFolder.h"
 
@@ -125,6 +127,37 @@ TEST_F(TagReading, VorbisCommentsRiffInfoAndAsf) {
     TempFolder::write(folder / "utf8.wav", wavWithInfo({{"INAM", "Café"}, {"IART", "Zoë"}}));
     EXPECT_EQ(read("latin1.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"TRACK", "12"}}));
     EXPECT_EQ(read("utf8.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"ARTIST", "Zoë"}}));
+}
+
+// What the generator writes is what the library reads: every tagging it knows, MPEG-1 and
+// MPEG-2, CBR and VBR, WAV with and without INFO, and files that cannot be opened.
+TEST_F(TagReading, AGeneratedLibraryReadsBackAsTheManifestSays) {
+    const std::string manifest = folder / "manifest.tsv";
+    ASSERT_TRUE(makeLibrary("--files 160 --images --formats mp3,wav --wav-share 0.3 --broken 5 --seed 3 --out '" +
+                            (folder / "music") + "' --manifest '" + manifest + "'"));
+    const std::vector<GeneratedSong> songs = readManifest(manifest);
+    ASSERT_EQ(songs.size(), 169u);
+    const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
+    std::set<std::string> taggings;
+    for (const GeneratedSong& song : songs) {
+        taggings.insert(song.tagging);
+        Keys expected{{"TIME", ""}};
+        if (song.format != "broken") {
+            const int seconds = std::stoi(song.ms) / 1000;
+            expected["TIME"] = (seconds < 10 ? "00:0" : "00:") + std::to_string(seconds);
+            const std::pair<const char*, std::string> values[] = {
+                {"TITLE", song.title}, {"ARTIST", song.artist}, {"ALBUM", song.album}, {"GENRE", song.genreName},
+                {"TRACK", song.track}, {"YEAR", song.year}};
+            for (const auto& [key, value] : values) {
+                if (!trimmed(value).empty()) expected[key] = trimmed(value);
+            }
+        }
+        testing::internal::CaptureStdout();  // the log of the files that cannot be opened
+        const Keys keys = read("music/" + song.path);
+        testing::internal::GetCapturedStdout();
+        EXPECT_EQ(keys, expected) << song.path << " " << song.tagging;
+    }
+    EXPECT_EQ(taggings.size(), 13u) << testing::PrintToString(taggings);
 }
 
 TEST_F(TagReading, TimeComesFromTheLength) {

@@ -49,7 +49,7 @@ function wavFile(seconds, info) {
 
 // The generated library plus the odd song; answers the songs a listing should show.
 function makeLibrary(folder, manifest) {
-  const tool = path.join(SOURCE_DIR, '..', 'shared', 'tools', 'make-library');
+  const tool = path.join(SOURCE_DIR, 'tools', 'make-library');
   execFileSync(tool, ['--quiet', '--out', folder, '--files', '30', '--images', '--manifest', manifest]);
   const [, ...lines] = fs.readFileSync(manifest, 'utf8').trim().split('\n');
   const songs = lines.map((line) => line.split('\t'))

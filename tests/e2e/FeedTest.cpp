@@ -15,42 +15,6 @@ using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 
-TEST(Feed, APausedSongShowsTheExactPlaceItWasMovedTo) {
-    PlayerInstance player;
-    const std::string music = player.root() + "music";
-    TempFolder::write(music + "/long.wav", silentWav(205000, 8000, 1));
-    auto running = player.startRunning();
-    ASSERT_TRUE(running);
-    const std::vector<std::string> songs = player.scanSongs(music, 1);
-    ASSERT_EQ(songs.size(), 1u);
-    const auto value = [&](const std::string& key) {
-        return PlayerInstance::feedValue(player.body("/fetch"), key).value_or("none");
-    };
-
-    player.body("/set&" + songs[0]);
-    EXPECT_EQ(value("PLAYSTATUS"), "1");
-    player.body("/play");  // on a playing song: pauses it
-    player.body("/setposition&300");
-    const std::string paused = player.body("/fetch");
-    for (const std::string line : {"\nTIME 03:25\n", "\nTIMEPLAYING 01:01\n", "\nPOSITION 300\n", "\nPLAYSTATUS 2\n"}) {
-        EXPECT_NE(paused.find(line), std::string::npos) << line << paused;
-    }
-    EXPECT_NE(paused.find("\nTITLE long.wav\nPATH " + music + "\nIMAGE gfx/missing_art.png\n"), std::string::npos);
-    std::this_thread::sleep_for(400ms);
-    EXPECT_EQ(value("POSITION"), "300");
-
-    player.body("/pause");  // on a paused song: resumes it
-    EXPECT_EQ(value("PLAYSTATUS"), "1");
-    EXPECT_TRUE(waitUntil([&] { return value("TIMEPLAYING") == "01:02"; }, 5s));
-
-    player.body("/stop");
-    const std::string stopped = player.body("/fetch");
-    for (const std::string line : {"\nTIME 03:25\n", "\nTIMEPLAYING 00:00\n", "\nPOSITION 0\n", "\nPLAYSTATUS 0\n"}) {
-        EXPECT_NE(stopped.find(line), std::string::npos) << line << stopped;
-    }
-    EXPECT_EQ(PlayerInstance::stop(*running), 0);
-}
-
 TEST(Feed, ARadioStationShowsTheStreamTitleTheStationAndTheBufferFill) {
     TempFolder files;
     ASSERT_TRUE(encodeTone(files / "radio.mp3", 6, std::string(kBareMp3) + " -b:a 64k"));
@@ -142,7 +106,7 @@ TEST(Feed, MessagesShowForOneToTwoSeconds) {
 TEST(Feed, ScanProgressAndTagReadingAreReported) {
     PlayerInstance player;
     const std::string music = player.root() + "music";
-    constexpr int kSongs = 300;
+    constexpr int kSongs = 1000;  // enough that reading their tags takes several slices
     ASSERT_TRUE(makeLibrary("--out " + music + "/songs --files " + std::to_string(kSongs)));
     // Many files that are no songs, behind many folder links: a long walk for a quick merge.
     const std::string others = player.root() + "others";

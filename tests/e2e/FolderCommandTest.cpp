@@ -77,21 +77,39 @@ protected:
 
 }  // namespace
 
-TEST_F(FolderCommands, PicturesComeFromTheFolderOrItsParentAndFoldersFoldInAndOut) {
+// One player's life with a small tree: pictures come from the folder or its parent, a folder
+// rescans alone and folds in and out, the feed names folders in UTF-8 whatever their bytes,
+// saved art lands beside the song only as a new picture of its kind, and "open folder" hands
+// the song's folder to the desktop.
+TEST_F(FolderCommands, PicturesArtAndFolderCommandsWorkOnTheTree) {
+    TestHttpServer web([](TCPSocket& connection, const std::string& request) {
+        respond(connection, request.starts_with("GET /pic.png") ? kPng : "<html>not a picture</html>");
+    });
+    const std::string utf8Folder = music_ + "/歌手 Été";
+    const std::string latin1Folder = music_ + "/\xC9t\xE9";
+    TempFolder::write(utf8Folder + "/c.wav", silentWav(60000, 8000, 1));
+    TempFolder::write(latin1Folder + "/d.wav", silentWav(60000, 8000, 1));
+    const std::string bin = player_.root() + "bin";
+    const std::string opened = player_.root() + "opened";
+    TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
+    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (bin + ":" + path).c_str(), 1);  // the player inherits it
     start();
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(player_.body("/saveart&image=" + web.url("/pic.png")), "Error");  // nothing plays
+
     scan();
     auto folders = listedFolders(player_, album());
     ASSERT_TRUE(folders.contains(album())) << player_.body("/list");
     const std::string artistNumber = folders[artist()];
     const std::string albumNumber = folders[album()];
-
     const std::string parentPictures = "<img src='img&id=" + artistNumber + "&nr=0' class='art'><img src='img&id=" +
                                        artistNumber + "&nr=1' class='art'>";
     EXPECT_EQ(player_.body("/artwork&d" + albumNumber), parentPictures);
     EXPECT_EQ(player_.body("/artwork&d" + artistNumber), parentPictures);
     EXPECT_EQ(player_.body("/artwork"), "ok");
     EXPECT_EQ(player_.body("/artwork&d999"), "ok");
-
     // The cover is the first picture; only listed pictures are served.
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=0"), "\xFF\xD8\xFF jpeg");
     EXPECT_EQ(player_.body("/img&id=" + artistNumber + "&nr=1"), kPng);
@@ -115,51 +133,60 @@ TEST_F(FolderCommands, PicturesComeFromTheFolderOrItsParentAndFoldersFoldInAndOu
     EXPECT_EQ(player_.body("/scan&" + albumNumber), "ok");
     EXPECT_FALSE(songId(player_, "new.wav").empty());
     EXPECT_EQ(player_.body("/list").find("other.wav"), std::string::npos);
-
     EXPECT_EQ(player_.body("/dir&d" + albumNumber), "ok");
     EXPECT_NE(player_.body("/getinfo_db").find("LIST = Album<BLOCKQUOTE><DIV>OPEN = 0</DIV>"), std::string::npos);
     EXPECT_EQ(player_.body("/dir&d" + albumNumber), "ok");
     EXPECT_NE(player_.body("/getinfo_db").find("LIST = Album<BLOCKQUOTE><DIV>OPEN = 1</DIV>"), std::string::npos);
-}
 
-TEST_F(FolderCommands, SavedArtLandsBesideTheSongOnlyAsANewPictureOfItsKind) {
-    TestHttpServer web([](TCPSocket& connection, const std::string& request) {
-        respond(connection, request.starts_with("GET /pic.png") ? kPng : "<html>not a picture</html>");
-    });
-    start();
-    EXPECT_EQ(player_.body("/saveart&image=" + web.url("/pic.png")), "Error");  // nothing plays
+    player_.body("/set&" + songId(player_, "c.wav"));
+    EXPECT_NE(player_.body("/fetch").find("PATH " + utf8Folder + "\n"), std::string::npos);
+    player_.body("/set&" + songId(player_, "d.wav"));
+    EXPECT_NE(player_.body("/fetch").find("PATH " + music_ + "/Été\n"), std::string::npos);
 
-    scan();
     const std::string song = songId(player_, "b.wav");
     ASSERT_FALSE(song.empty());
     player_.body("/set&" + song);
-
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/pic.png")), "Saved");
     EXPECT_EQ(TempFolder::read(album() + "/pic.png"), kPng);
     EXPECT_NE(player_.body("/fetch").find("INFO Image saved to " + album() + "\n"), std::string::npos);
-
     TempFolder::write(album() + "/pic.png", "mine");
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/pic.png")), "Error");
     EXPECT_EQ(TempFolder::read(album() + "/pic.png"), "mine");
-
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/fake.png")), "Error");
     EXPECT_FALSE(fs::exists(album() + "/fake.png"));
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/..png")), "Error");
-
     const size_t fetched = web.requests().size();
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/page.html")), "Error");
     EXPECT_EQ(web.requests().size(), fetched);
+
+    EXPECT_EQ(player_.body("/songaction&id=" + song.substr(1) + "&action=play"), "ok");
+    EXPECT_EQ(player_.body("/songaction&id=" + song.substr(1) + "&action=openfolder"), "ok");
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(TempFolder::read(opened), album() + "\n");
 }
 
-TEST_F(FolderCommands, TheRadioListIsFetchedOnceADay) {
-    TestHttpServer radioServer([](TCPSocket& connection, const std::string&) {
-        respond(connection, "CHANNELS Jazz\n RADIO Smooth\n  PLAYLIST http://127.0.0.1:1/s.pls\n  ADDED 253402300800\n");
+// The radio list comes from the configured server once a day or when asked, and the cover
+// search asks the configured host.
+TEST_F(FolderCommands, TheRadioListIsFetchedOnceADayAndCoversAreSearchedWhereConfigured) {
+    TestHttpServer services([](TCPSocket& connection, const std::string& request) {
+        if (request.find("/radio/radio.vmr") != std::string::npos) {
+            respond(connection, "CHANNELS Jazz\n RADIO Smooth\n  PLAYLIST http://127.0.0.1:1/s.pls\n  ADDED 253402300800\n");
+        } else {
+            respond(connection, "<covers/>");
+        }
     });
-    start("RADIO_LIST_URL=" + radioServer.url("/radio/radio.vmr") + "\n");
+    start("RADIO_LIST_URL=" + services.url("/radio/radio.vmr") + "\nCOVER_SEARCH_HOST=127.0.0.1:" +
+          std::to_string(services.port()) + "\n");
+    const auto fetchesOf = [&](std::string_view path) {
+        size_t count = 0;
+        for (const std::string& request : services.requests()) count += request.find(path) != std::string::npos;
+        return count;
+    };
     const auto waitForFetches = [&](size_t count) {
-        waitUntil([&] { return radioServer.requests().size() >= count; }, 5s, 50ms);
+        waitUntil([&] { return fetchesOf("/radio/radio.vmr") >= count; }, 5s, 50ms);
         player_.body("/test");  // the synchronisation, if one was sent, has run before this
-        return radioServer.requests().size();
+        return fetchesOf("/radio/radio.vmr");
     };
 
     EXPECT_NE(player_.body("/listradio").find("No channels loaded"), std::string::npos);
@@ -178,37 +205,10 @@ TEST_F(FolderCommands, TheRadioListIsFetchedOnceADay) {
     EXPECT_EQ(waitForFetches(2), 2u);
     // The request that asked for the refresh has gone before its answer is done with.
     EXPECT_EQ(running_->output().find("not connected"), std::string::npos) << running_->output();
-}
+    EXPECT_EQ(player_.body("/syncradio"), "ok");
+    EXPECT_EQ(fetchesOf("/radio/radio.vmr"), 3u);
+    EXPECT_NE(TempFolder::read(player_.userSettings() + "radio2.vmr").find(" RADIO Smooth\n"), std::string::npos);
 
-TEST_F(FolderCommands, TheFeedShowsFolderNamesInUtf8WhateverTheirBytes) {
-    const std::string utf8Folder = music_ + "/歌手 Été";
-    const std::string latin1Folder = music_ + "/\xC9t\xE9";
-    TempFolder::write(utf8Folder + "/c.wav", silentWav(60000, 8000, 1));
-    TempFolder::write(latin1Folder + "/d.wav", silentWav(60000, 8000, 1));
-    start();
-    scan();
-
-    player_.body("/set&" + songId(player_, "c.wav"));
-    EXPECT_NE(player_.body("/fetch").find("PATH " + utf8Folder + "\n"), std::string::npos);
-    player_.body("/set&" + songId(player_, "d.wav"));
-    EXPECT_NE(player_.body("/fetch").find("PATH " + music_ + "/Été\n"), std::string::npos);
-}
-
-TEST_F(FolderCommands, OpenFolderHandsTheSongsFolderToTheDesktop) {
-    const std::string bin = player_.root() + "bin";
-    const std::string opened = player_.root() + "opened";
-    TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
-    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (bin + ":" + path).c_str(), 1);  // the player inherits it
-    start();
-    setenv("PATH", path.c_str(), 1);
-    scan();
-    const std::string song = songId(player_, "b.wav").substr(1);
-
-    EXPECT_EQ(player_.body("/songaction&id=" + song + "&action=play"), "ok");
-    EXPECT_EQ(player_.body("/songaction&id=" + song + "&action=openfolder"), "ok");
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(TempFolder::read(opened), album() + "\n");
+    EXPECT_EQ(player_.body("/findimg&album=Blue%20Train&artist=Coltrane"), std::string("<covers/>\0", 10));
+    EXPECT_EQ(fetchesOf("/onca/xml"), 1u);
 }
