@@ -1,7 +1,7 @@
 # The Debian packages the build and the tests need, shared by run.sh and test.sh.
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-    libsdl2-dev libtag1-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev ffmpeg sox)
+    libsdl2-dev libtag1-dev libsystemd-dev)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev ffmpeg sox dbus-daemon playerctl libglib2.0-bin)
 # The browser tests: Debian's Chromium, and Node.js with npm unless they are already there
 # (a Node.js from elsewhere bundles its own npm, which Debian's npm package conflicts with).
 BROWSER_PACKAGES=(chromium)
