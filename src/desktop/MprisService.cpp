@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "desktop/ConstantProperty.h"
+
 namespace {
 
 constexpr char kPath[] = "/org/mpris/MediaPlayer2";
@@ -91,26 +93,6 @@ int getCanSeek(sd_bus*, const char*, const char*, const char*, sd_bus_message* r
     return sd_bus_message_append(reply, "b", serviceOf(userdata).now().lengthUs > 0);
 }
 
-int getTrue(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 1);
-}
-
-int getFalse(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 0);
-}
-
-int getIdentity(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", "VelmorantPlayer");
-}
-
-int getDesktopEntry(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", "velmorant");
-}
-
-int getNoTexts(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "as", 0);
-}
-
 // A method that sends one command, and one that sends it unless the player is already so.
 template <const char* command>
 int sendCommand(sd_bus_message* call, void* userdata, sd_bus_error*) {
@@ -123,6 +105,8 @@ constexpr char kPrev[] = "prev";
 constexpr char kStop[] = "stop";
 constexpr char kPlay[] = "play";
 constexpr char kQuit[] = "quit";
+constexpr char kIdentity[] = "VelmorantPlayer";
+constexpr char kDesktopEntry[] = "velmorant";
 
 int play(sd_bus_message* call, void* userdata, sd_bus_error*) {
     if (serviceOf(userdata).now().status != PlayStatus::kPlaying) serviceOf(userdata).send(kPlay);
@@ -168,13 +152,13 @@ constexpr uint64_t kConst = SD_BUS_VTABLE_PROPERTY_CONST;
 
 const sd_bus_vtable kRootTable[] = {
     SD_BUS_VTABLE_START(0),
-    SD_BUS_PROPERTY("CanQuit", "b", getTrue, 0, kConst),
-    SD_BUS_PROPERTY("CanRaise", "b", getTrue, 0, kConst),
-    SD_BUS_PROPERTY("HasTrackList", "b", getFalse, 0, kConst),
-    SD_BUS_PROPERTY("Identity", "s", getIdentity, 0, kConst),
-    SD_BUS_PROPERTY("DesktopEntry", "s", getDesktopEntry, 0, kConst),
-    SD_BUS_PROPERTY("SupportedUriSchemes", "as", getNoTexts, 0, kConst),
-    SD_BUS_PROPERTY("SupportedMimeTypes", "as", getNoTexts, 0, kConst),
+    SD_BUS_PROPERTY("CanQuit", "b", constantFlag<true>, 0, kConst),
+    SD_BUS_PROPERTY("CanRaise", "b", constantFlag<true>, 0, kConst),
+    SD_BUS_PROPERTY("HasTrackList", "b", constantFlag<false>, 0, kConst),
+    SD_BUS_PROPERTY("Identity", "s", constantText<kIdentity>, 0, kConst),
+    SD_BUS_PROPERTY("DesktopEntry", "s", constantText<kDesktopEntry>, 0, kConst),
+    SD_BUS_PROPERTY("SupportedUriSchemes", "as", noTexts, 0, kConst),
+    SD_BUS_PROPERTY("SupportedMimeTypes", "as", noTexts, 0, kConst),
     SD_BUS_METHOD("Raise", "", "", raise, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("Quit", "", "", sendCommand<kQuit>, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_VTABLE_END};
@@ -188,12 +172,12 @@ const sd_bus_vtable kPlayerTable[] = {
     SD_BUS_PROPERTY("Metadata", "a{sv}", getMetadata, 0, kChanges),
     SD_BUS_WRITABLE_PROPERTY("Volume", "d", getVolume, setVolume, 0, kChanges),
     SD_BUS_PROPERTY("Position", "x", getPosition, 0, 0),
-    SD_BUS_PROPERTY("CanGoNext", "b", getTrue, 0, kConst),
-    SD_BUS_PROPERTY("CanGoPrevious", "b", getTrue, 0, kConst),
-    SD_BUS_PROPERTY("CanPlay", "b", getTrue, 0, kConst),
-    SD_BUS_PROPERTY("CanPause", "b", getTrue, 0, kConst),
+    SD_BUS_PROPERTY("CanGoNext", "b", constantFlag<true>, 0, kConst),
+    SD_BUS_PROPERTY("CanGoPrevious", "b", constantFlag<true>, 0, kConst),
+    SD_BUS_PROPERTY("CanPlay", "b", constantFlag<true>, 0, kConst),
+    SD_BUS_PROPERTY("CanPause", "b", constantFlag<true>, 0, kConst),
     SD_BUS_PROPERTY("CanSeek", "b", getCanSeek, 0, kChanges),
-    SD_BUS_PROPERTY("CanControl", "b", getTrue, 0, kConst),
+    SD_BUS_PROPERTY("CanControl", "b", constantFlag<true>, 0, kConst),
     SD_BUS_METHOD("Next", "", "", sendCommand<kNext>, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("Previous", "", "", sendCommand<kPrev>, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("Pause", "", "", pause, SD_BUS_VTABLE_UNPRIVILEGED),

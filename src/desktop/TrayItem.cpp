@@ -4,6 +4,7 @@
 
 #include <array>
 
+#include "desktop/ConstantProperty.h"
 #include "desktop/TrayIcon.h"
 #include "desktop/TrayMenu.h"
 
@@ -28,11 +29,6 @@ int appendPixmaps(sd_bus_message* reply) {
     }
     if (r >= 0) r = sd_bus_message_close_container(reply);
     return r;
-}
-
-template <const char* text>
-int getText(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", text);
 }
 
 constexpr char kCategory[] = "ApplicationStatus";
@@ -64,10 +60,6 @@ int getToolTip(sd_bus*, const char*, const char*, const char*, sd_bus_message* r
     return r;
 }
 
-int getItemIsMenu(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "b", 0);
-}
-
 int getMenu(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
     return sd_bus_message_append(reply, "o", TrayMenu::kPath);
 }
@@ -85,21 +77,21 @@ constexpr uint64_t kSignalled = SD_BUS_VTABLE_PROPERTY_EMITS_INVALIDATION;
 
 const sd_bus_vtable kTable[] = {
     SD_BUS_VTABLE_START(0),
-    SD_BUS_PROPERTY("Category", "s", getText<kCategory>, 0, kConst),
-    SD_BUS_PROPERTY("Id", "s", getText<kId>, 0, kConst),
+    SD_BUS_PROPERTY("Category", "s", constantText<kCategory>, 0, kConst),
+    SD_BUS_PROPERTY("Id", "s", constantText<kId>, 0, kConst),
     SD_BUS_PROPERTY("Title", "s", getTitle, 0, kSignalled),
-    SD_BUS_PROPERTY("Status", "s", getText<kStatus>, 0, kConst),
+    SD_BUS_PROPERTY("Status", "s", constantText<kStatus>, 0, kConst),
     SD_BUS_PROPERTY("WindowId", "i", getWindowId, 0, kConst),
-    SD_BUS_PROPERTY("IconThemePath", "s", getText<kEmpty>, 0, kConst),
-    SD_BUS_PROPERTY("IconName", "s", getText<kIconName>, 0, kConst),
+    SD_BUS_PROPERTY("IconThemePath", "s", constantText<kEmpty>, 0, kConst),
+    SD_BUS_PROPERTY("IconName", "s", constantText<kIconName>, 0, kConst),
     SD_BUS_PROPERTY("IconPixmap", "a(iiay)", getIconPixmap, 0, kConst),
-    SD_BUS_PROPERTY("OverlayIconName", "s", getText<kEmpty>, 0, kConst),
+    SD_BUS_PROPERTY("OverlayIconName", "s", constantText<kEmpty>, 0, kConst),
     SD_BUS_PROPERTY("OverlayIconPixmap", "a(iiay)", getNoPixmap, 0, kConst),
-    SD_BUS_PROPERTY("AttentionIconName", "s", getText<kEmpty>, 0, kConst),
+    SD_BUS_PROPERTY("AttentionIconName", "s", constantText<kEmpty>, 0, kConst),
     SD_BUS_PROPERTY("AttentionIconPixmap", "a(iiay)", getNoPixmap, 0, kConst),
-    SD_BUS_PROPERTY("AttentionMovieName", "s", getText<kEmpty>, 0, kConst),
+    SD_BUS_PROPERTY("AttentionMovieName", "s", constantText<kEmpty>, 0, kConst),
     SD_BUS_PROPERTY("ToolTip", "(sa(iiay)ss)", getToolTip, 0, kSignalled),
-    SD_BUS_PROPERTY("ItemIsMenu", "b", getItemIsMenu, 0, kConst),
+    SD_BUS_PROPERTY("ItemIsMenu", "b", constantFlag<false>, 0, kConst),
     SD_BUS_PROPERTY("Menu", "o", getMenu, 0, kConst),
     SD_BUS_METHOD("Activate", "ii", "", activate, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("SecondaryActivate", "ii", "", ignore, SD_BUS_VTABLE_UNPRIVILEGED),

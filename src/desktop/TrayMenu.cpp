@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "desktop/ConstantProperty.h"
+
 namespace {
 
 constexpr char kInterface[] = "com.canonical.dbusmenu";
@@ -177,26 +179,17 @@ int getVersion(sd_bus*, const char*, const char*, const char*, sd_bus_message* r
     return sd_bus_message_append(reply, "u", 3u);
 }
 
-int getTextDirection(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", "ltr");
-}
-
-int getStatus(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "s", "normal");
-}
-
-int getIconThemePath(sd_bus*, const char*, const char*, const char*, sd_bus_message* reply, void*, sd_bus_error*) {
-    return sd_bus_message_append(reply, "as", 0);
-}
+constexpr char kLeftToRight[] = "ltr";
+constexpr char kNormal[] = "normal";
 
 constexpr uint64_t kConst = SD_BUS_VTABLE_PROPERTY_CONST;
 
 const sd_bus_vtable kTable[] = {
     SD_BUS_VTABLE_START(0),
     SD_BUS_PROPERTY("Version", "u", getVersion, 0, kConst),
-    SD_BUS_PROPERTY("TextDirection", "s", getTextDirection, 0, kConst),
-    SD_BUS_PROPERTY("Status", "s", getStatus, 0, kConst),
-    SD_BUS_PROPERTY("IconThemePath", "as", getIconThemePath, 0, kConst),
+    SD_BUS_PROPERTY("TextDirection", "s", constantText<kLeftToRight>, 0, kConst),
+    SD_BUS_PROPERTY("Status", "s", constantText<kNormal>, 0, kConst),
+    SD_BUS_PROPERTY("IconThemePath", "as", noTexts, 0, kConst),
     SD_BUS_METHOD("GetLayout", "iias", "u(ia{sv}av)", getLayout, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("GetGroupProperties", "aias", "a(ia{sv})", getGroupProperties, SD_BUS_VTABLE_UNPRIVILEGED),
     SD_BUS_METHOD("GetProperty", "is", "v", getProperty, SD_BUS_VTABLE_UNPRIVILEGED),
