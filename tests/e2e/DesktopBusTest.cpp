@@ -59,9 +59,13 @@ TEST(MediaControls, PlayerctlDrivesThePlayerAndFollowsTheSong) {
     playerctl("play-pause");
     EXPECT_TRUE(waitUntil([&] { return feedValue(player, "PLAYSTATUS") == "1"; }, 5s));
 
+    ChildProcess monitor("/usr/bin/gdbus", {"monitor", "--session", "--dest", "org.mpris.MediaPlayer2.velmorant"},
+                         {"DBUS_SESSION_BUS_ADDRESS=" + bus.address()}, player.root() + "monitor");
+    ASSERT_TRUE(monitor.waitForOutput("Monitoring signals", 5s));
     playerctl("position 30");
     EXPECT_TRUE(waitUntil([&] { return feedValue(player, "TIMEPLAYING").starts_with("00:3"); }, 5s))
         << feedValue(player, "TIMEPLAYING");
+    EXPECT_TRUE(monitor.waitForOutput("org.mpris.MediaPlayer2.Player.Seeked (int64 30", 5s)) << monitor.output();
     playerctl("volume 0.5");
     EXPECT_TRUE(waitUntil([&] { return feedValue(player, "VOLUME") == "500"; }, 5s));
     EXPECT_TRUE(waitUntil([&] { return playerctl("volume") == "0.500000\n"; }, 5s)) << playerctl("volume");
