@@ -58,6 +58,11 @@ int runSecondInstance(const std::string& commandLine, const StartFolders& folder
         sendToLocalChannel(commandLine);
         return 0;
     }
+    // The desktop file's word: the running player's web interface.
+    if (commandLine == "show") {
+        openWithDesktop("http://127.0.0.1:" + std::to_string(localPort(folders.program)));
+        return 0;
+    }
     const StartResult sent = sendLocalCommand(commandLine, folders.program);
     if (containsQuit(commandLine)) {
         waitForRunningInstanceToEnd(lock);

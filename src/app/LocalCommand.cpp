@@ -4,19 +4,15 @@
 #include "net/HostInfo.h"
 #include "net/TCPSocket.h"
 
-namespace {
-
-int configuredPort(const std::string& programFolder) {
+int localPort(const std::string& programFolder) {
     if (theServerSettings) return theServerSettings->port;
     ServerSettings settings;
     settings.load(programFolder + "serversettings.ini");
     return settings.port;
 }
 
-}  // namespace
-
 StartResult sendLocalCommand(std::string_view command, const std::string& programFolder) {
-    TCPSocket socket(configuredPort(programFolder));
+    TCPSocket socket(localPort(programFolder));
     if (!socket.valid()) return StartResult::failure("invalid socket");
     const HostInfo host = lookupHost("127.0.0.1");
     if (!host.found()) return StartResult::failure("error");

@@ -10,3 +10,5 @@
 // answer is read, so it never waits for the application lock. The port comes from the
 // running instance's settings, or from the program folder's ini file in a second instance.
 StartResult sendLocalCommand(std::string_view command, const std::string& programFolder);
+// The port the running instance serves, as sendLocalCommand finds it.
+int localPort(const std::string& programFolder);

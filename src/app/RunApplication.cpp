@@ -8,9 +8,11 @@
 #include <thread>
 
 #include "app/Application.h"
+#include "app/DesktopState.h"
 #include "app/MainLoop.h"
 #include "app/ProcessFlags.h"
 #include "app/ServerSettings.h"
+#include "desktop/DesktopBus.h"
 #include "platform/DiskFile.h"
 #include "platform/LocalChannel.h"
 #include "server/ServerThread.h"
@@ -64,7 +66,10 @@ StartResult runApplication(const std::string& programFolder, const std::string& 
         LocalChannel mailbox;
         std::thread server(runServerThread, serverConfig(*settings, programFolder),
                            std::ref(*application), std::ref(serverRunning), std::cref(quitRequested));
-        MainLoop(*application, *store, mailbox).run();
+        {
+            const DesktopBus desktop(desktopHooks(*application, settings->port));
+            MainLoop(*application, *store, mailbox).run();
+        }
         server.join();
         waitForScan();
         application->shutdown();

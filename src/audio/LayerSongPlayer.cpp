@@ -128,6 +128,12 @@ void LayerSongPlayer::setFrequency(float frequency) {
     if (channel_) channel_->setFrequency(frequency);
 }
 
+double LayerSongPlayer::speed() const {
+    float speed = 1.0f;
+    if (channel_) channel_->getSpeed(speed);
+    return speed;
+}
+
 unsigned LayerSongPlayer::bufferedPercent() const {
     OpenState state = OpenState::kReady;
     unsigned percent = 0;

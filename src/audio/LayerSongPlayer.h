@@ -34,6 +34,7 @@ public:
     void setVolume(float volume) override;
     float frequency() const override;
     void setFrequency(float frequency) override;
+    double speed() const override;
     unsigned bufferedPercent() const override;
     void readStreamTitle(Str& title, Str& artist, Str& album) const override;
     bool isEndless() const override;

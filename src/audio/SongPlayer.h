@@ -39,6 +39,8 @@ public:
     // Playback frequency in Hz (the song's own rate at first); higher plays faster and higher.
     virtual float frequency() const = 0;
     virtual void setFrequency(float frequency) = 0;
+    // The frequency against the song's own rate: 1.0 until the speed is changed.
+    virtual double speed() const = 0;
     // A stream's buffer fill, 0 to 100.
     virtual unsigned bufferedPercent() const = 0;
     // The playing sound's title (TITLE, TIT2), artist (ARTIST) and album (ALBUM,

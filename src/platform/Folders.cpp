@@ -46,7 +46,12 @@ std::string programFolder() {
     const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0) return "./";
     const std::string executable(path, static_cast<size_t>(length));
-    return executable.substr(0, executable.rfind('/') + 1);
+    const std::string folder = executable.substr(0, executable.rfind('/') + 1);
+    // Installed as <prefix>/bin/velmorant, the program's files are in <prefix>/share/velmorant/.
+    constexpr std::string_view kBin = "/bin/";
+    if (!folder.ends_with(kBin) || folderExists(folder + "web")) return folder;
+    const std::string shared = folder.substr(0, folder.size() - kBin.size()) + "/share/velmorant/";
+    return folderExists(shared + "web") ? shared : folder;
 }
 
 std::string applicationDataFolder() {

@@ -3,7 +3,8 @@
 
 #include <string>
 
-// The folder of the running executable (resolved through /proc/self/exe).
+// The folder of the running executable (resolved through /proc/self/exe), or for an
+// installed <prefix>/bin/velmorant without a web folder beside it, <prefix>/share/velmorant/.
 std::string programFolder();
 // $XDG_DATA_HOME, else $HOME/.local/share.
 std::string applicationDataFolder();

@@ -11,6 +11,7 @@
 #include "library/StatusBoard.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
+#include "server/FolderPicture.h"
 #include "server/HttpConnection.h"
 #include "storage/Node.h"
 #include "text/Decimal.h"
@@ -69,15 +70,6 @@ void writePlayer(Feed& feed, CommandServices& s) {
     feed.line("POSITION", positionPermille(player, positionMs, lengthMs));
 }
 
-// The picture of the song's folder, else of its parent's, as the browser can ask for it.
-std::string pictureLine(CommandServices& s, const RepositoryFolder* folder) {
-    for (int level = 0; level < 2 && folder; ++level, folder = folder->parent()) {
-        const int32_t number = s.view.folderNumber(folder);
-        if (number != -1 && folder->content().findChild("IMAGE")) return "img&id=" + std::to_string(number) + "&nr=0";
-    }
-    return "gfx/missing_art.png";
-}
-
 void writeStreamSong(Feed& feed, CommandServices& s, const Node& entry) {
     Str title;
     Str artist;
@@ -104,7 +96,7 @@ void writeSong(Feed& feed, CommandServices& s, const LibraryItem& item) {
     if (const char* album = entry.childValue("ALBUM", nullptr)) feed.line("ALBUM", album);
     if (!item.folder) return;
     feed.line("PATH", pathText(item.folder->path().view()));
-    feed.line("IMAGE", pictureLine(s, item.folder));
+    feed.line("IMAGE", folderPicture(s.view, item.folder));
 }
 
 // A message carries its own line feed; the feed keeps one line per message.

@@ -41,12 +41,16 @@ public:
     std::string socketPath() const { return root_.path() + "run/VelmorantPlayer.sock"; }
     int port() const { return port_; }
 
+    // The session bus later starts reach; none (not the developer's own) unless set.
+    void setSessionBus(const std::string& address) { sessionBus_ = address; }
+
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments) {
         const std::string name = root_.path() + "run" + std::to_string(++runs_);
         return std::make_unique<ChildProcess>(
             program() + "velmorant", arguments,
             std::vector<std::string>{"HOME=" + root_.path(), "XDG_DATA_HOME=" + root_.path() + "data",
-                                     "XDG_RUNTIME_DIR=" + root_.path() + "run", "VELMORANT_AUDIO=null"},
+                                     "XDG_RUNTIME_DIR=" + root_.path() + "run", "VELMORANT_AUDIO=null",
+                                     "DBUS_SESSION_BUS_ADDRESS=" + sessionBus_},
             name);
     }
 
@@ -133,4 +137,5 @@ private:
     TempFolder root_;
     int port_;
     int runs_ = 0;
+    std::string sessionBus_;
 };

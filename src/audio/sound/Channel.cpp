@@ -50,6 +50,15 @@ int Channel::getFrequency(float& frequency) const {
     return kSoundOk;
 }
 
+int Channel::getSpeed(float& speed) const {
+    const Voice* voice = live();
+    if (!voice) return kSoundErrInvalidHandle;
+    const float set = voice->frequency;
+    const int sourceRate = voice->source.load()->sourceRate();
+    speed = set > 0.0f && sourceRate > 0 ? set / static_cast<float>(sourceRate) : 1.0f;
+    return kSoundOk;
+}
+
 int Channel::setFrequency(float frequency) {
     Voice* voice = live();
     if (!voice) return kSoundErrInvalidHandle;

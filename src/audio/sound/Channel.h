@@ -22,6 +22,8 @@ public:
     // Hz: the source's own rate until set. Raising it plays faster and higher.
     int getFrequency(float& frequency) const;
     int setFrequency(float frequency);
+    // The frequency against the source's own rate.
+    int getSpeed(float& speed) const;
     // Milliseconds of the source from its start, as far as it has reached the output.
     int getPosition(uint32_t& ms) const;
     int setPosition(uint32_t ms);

@@ -1,0 +1,10 @@
+#pragma once
+// The picture shown for a song: its folder's, else its parent folder's, as the browser asks
+// for it ("img&id=3&nr=0"), or the stand-in "gfx/missing_art.png". Under the lock.
+
+#include <string>
+
+class LibraryView;
+class RepositoryFolder;
+
+std::string folderPicture(const LibraryView& view, const RepositoryFolder* folder);

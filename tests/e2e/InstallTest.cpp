@@ -1,0 +1,52 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "support/ChildProcess.h"
+#include "support/PlayerInstance.h"
+#include "support/Polling.h"
+#include "support/TempFolder.h"
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+TEST(Install, TheInstalledProgramFindsItsFilesAndServesTheWebInterface) {
+    TempFolder prefix;
+    const std::string build = fs::path(VELMORANT_EXE).parent_path();
+    ASSERT_EQ(std::system(("cmake --install '" + build + "' --prefix '" + prefix.path() + "' >/dev/null").c_str()), 0);
+    for (const char* file : {"bin/velmorant", "share/velmorant/web/index.html", "share/velmorant/filters.vmr",
+                             "share/applications/velmorant.desktop", "share/icons/hicolor/scalable/apps/velmorant.svg",
+                             "lib/systemd/user/velmorant.service"}) {
+        EXPECT_TRUE(fs::exists(prefix / file)) << file;
+    }
+    EXPECT_NE(TempFolder::read(prefix / "lib/systemd/user/velmorant.service").find("\nRestart=on-failure\n"),
+              std::string::npos);
+
+    PlayerInstance player;  // for a free port, private folders and its requests
+    TempFolder::write(prefix / "share/velmorant/serversettings.ini", "PORT=" + std::to_string(player.port()) + "\n");
+    ChildProcess installed(prefix / "bin/velmorant", {},
+                           {"HOME=" + player.root(), "XDG_DATA_HOME=" + player.root() + "data",
+                            "XDG_RUNTIME_DIR=" + player.root() + "run", "VELMORANT_AUDIO=null",
+                            "DBUS_SESSION_BUS_ADDRESS="},
+                           player.root() + "installed");
+    ASSERT_TRUE(installed.waitForOutput("Server started.", 10s)) << installed.output() << installed.errors();
+    EXPECT_EQ(player.body("/"), TempFolder::read(std::string(VELMORANT_SOURCE_DIR) + "/web/index.html"));
+    EXPECT_EQ(TempFolder::read(player.userSettings() + "filters.vmr"),
+              TempFolder::read(std::string(VELMORANT_SOURCE_DIR) + "/data/filters.vmr"));
+
+    // The desktop file's command, while the player runs, opens its web interface.
+    const std::string opened = player.root() + "opened";
+    TempFolder::write(player.root() + "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
+    fs::permissions(player.root() + "bin/xdg-open", fs::perms::owner_all);
+    ChildProcess show(prefix / "bin/velmorant", {"show"},
+                      {"HOME=" + player.root(), "XDG_DATA_HOME=" + player.root() + "data",
+                       "XDG_RUNTIME_DIR=" + player.root() + "run",
+                       "PATH=" + player.root() + "bin:" + std::getenv("PATH")},
+                      player.root() + "show");
+    EXPECT_EQ(show.waitForExit(10s), 0);
+    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(TempFolder::read(opened), "http://127.0.0.1:" + std::to_string(player.port()) + "\n");
+    EXPECT_EQ(PlayerInstance::stop(installed), 0);
+}
