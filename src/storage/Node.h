@@ -11,7 +11,7 @@
 
 #include "storage/NodeText.h"
 
-class LibraryItem;
+struct LibraryItem;
 
 class Node {
 public:

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string_view>
 
-class LibraryItem;
+struct LibraryItem;
 
 class NodeText {
 public:
