@@ -2,7 +2,7 @@
 
 import { element, parseHtml, playRow, send } from './commands.js';
 import { onRevision, onStatus, refresh, status } from './feed.js';
-import { folderBlock, markPlaying, ratingFromStar, shortPath, showRating } from './songlist.js';
+import { folderBlock, markPlaying, ratingFromStar, shortPath, showRating, wireRowTools } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
 import { playNext } from './queue.js';
 import { toast } from './toasts.js';
@@ -111,6 +111,7 @@ export function wireAlbums() {
     if (cover) showFolder(cover.dataset.folder);
   });
   detail().addEventListener('click', handleDetailClick);
+  wireRowTools(detail());
   onRevision('REVISION', () => {
     stale = true;
     if (!document.querySelector('#view-albums').hidden && !openFolder) loadAlbums();

@@ -27,6 +27,23 @@ export function onRevision(key, listener) {
   revisionListeners.set(key, [...(revisionListeners.get(key) || []), listener]);
 }
 
+// As onRevision, for a list shown in `section`: while the section is hidden a move only marks
+// the list stale, and the list is loaded when the section is shown. Keeps the requests and the
+// drawing of hidden views from delaying the one in sight.
+export function onRevisionShown(key, section, listener) {
+  let stale = false;
+  onRevision(key, () => {
+    if (!section.hidden) return listener();
+    stale = true;
+    return undefined;
+  });
+  new MutationObserver(() => {
+    if (section.hidden || !stale) return;
+    stale = false;
+    listener();
+  }).observe(section, { attributeFilter: ['hidden'] });
+}
+
 export function onConnection(listener) {
   connectionListeners.push(listener);
 }

@@ -1,7 +1,7 @@
 // The filter list: name and expression of each filter, edited in place.
 
 import { element, encode, iconButton, parseHtml, send } from './commands.js';
-import { onRevision, refresh } from './feed.js';
+import { onRevisionShown, refresh } from './feed.js';
 
 const box = () => document.querySelector('#filters');
 
@@ -50,5 +50,5 @@ export function wireFilters() {
     await send('/newfilter');
     await refresh();
   });
-  onRevision('FILTER_REVISION', loadFilterTable);
+  onRevisionShown('FILTER_REVISION', document.querySelector('#view-filters'), loadFilterTable);
 }

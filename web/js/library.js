@@ -2,7 +2,7 @@
 
 import { element, encode, iconButton, parseHtml, playRow, send } from './commands.js';
 import { onRevision, onStatus, pollNow, refresh, status } from './feed.js';
-import { folderBlock, markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
+import { folderBlock, markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating, wireRowTools } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
 import { playNext } from './queue.js';
 import { toast } from './toasts.js';
@@ -38,12 +38,20 @@ function pager(position) {
   next.disabled = page.current >= page.count;
   const choice = element('select', 'pagechoice');
   choice.setAttribute('aria-label', 'Page');
-  for (let number = 1; number <= page.count; ++number) choice.append(new Option(String(number), String(number)));
-  choice.value = String(page.current);
+  choice.append(new Option(String(page.current), String(page.current)));
   const label = element('span', 'pagelabel');
   label.append('Page ', choice, ` of ${page.count}`);
   nav.append(previous, label, next);
   return nav;
+}
+
+// A big library has hundreds of pages: the choice gets them all only once it is used.
+function fillPageChoice(choice) {
+  if (choice.options.length === page.count) return;
+  const options = [];
+  for (let number = 1; number <= page.count; ++number) options.push(new Option(String(number), String(number)));
+  choice.replaceChildren(...options);
+  choice.value = String(page.current);
 }
 
 function render(html) {
@@ -165,6 +173,12 @@ function followStatus(current, previous) {
 
 export function wireLibrary() {
   list().addEventListener('click', handleClick);
+  wireRowTools(list());
+  for (const use of ['focusin', 'pointerdown']) {
+    list().addEventListener(use, (event) => {
+      if (event.target.matches('.pagechoice')) fillPageChoice(event.target);
+    });
+  }
   list().addEventListener('change', (event) => {
     if (event.target.matches('.pagechoice')) {
       goToPage(Number(event.target.value), Boolean(event.target.closest('.pager.bottom')));

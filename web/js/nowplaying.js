@@ -71,7 +71,7 @@ function showSong(current, previous) {
   if (current.RESOURCE !== previous.RESOURCE) {
     speedSteps = 0;
     showSpeed();
-    loadRating();
+    if ($('#nowplaying').open) loadRating();
   }
   showMediaSession(current, artist);
 }

@@ -1,8 +1,8 @@
 // The queue view: the playing entry marked, played ones muted, times, reordering.
 
 import { QUEUE_BASE, clock, element, parseHtml, playRow, send, seconds } from './commands.js';
-import { onRevision, onStatus, refresh, status } from './feed.js';
-import { markPlaying, ratingFromStar, readRow, replaceKeepingFocus, showRating, songRow } from './songlist.js';
+import { onRevisionShown, onStatus, refresh, status } from './feed.js';
+import { markPlaying, ratingFromStar, readRow, replaceKeepingFocus, showRating, songRow, wireRowTools } from './songlist.js';
 import { showMenu, showSongInfo } from './songmenu.js';
 
 const list = () => document.querySelector('#queue');
@@ -68,10 +68,11 @@ async function move(from, to) {
   await refresh();
 }
 
-// Queues a library song and moves it up to play next.
+// Queues a library song and moves it up to play next; the queue is read even while hidden.
 export async function playNext(id) {
   await send(`/queueadd&s${id}`);
   await refresh();
+  await loadQueue();
   await move(entries.length - 1, Math.min(nextIndex(), entries.length - 1));
 }
 
@@ -133,6 +134,7 @@ function wireDragging() {
 
 export function wireQueue() {
   list().addEventListener('click', handleClick);
+  wireRowTools(list());
   wireDragging();
   document.querySelector('#btn-queueshuffle').addEventListener('click', async () => {
     await send('/queueshuffle');
@@ -142,7 +144,7 @@ export function wireQueue() {
     await send('/queueclear');
     await refresh();
   });
-  onRevision('QUEUE_REVISION', loadQueue);
+  onRevisionShown('QUEUE_REVISION', document.querySelector('#view-queue'), loadQueue);
   onStatus((current, previous) => {
     if (current.RESOURCE !== previous.RESOURCE) markPlaying(list(), current.RESOURCE);
     showTimes();

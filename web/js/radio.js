@@ -1,8 +1,8 @@
 // The radio view: the station groups, playing a station, and the user's own stations.
 
 import { element, encode, parseHtml, playRow, send } from './commands.js';
-import { onRevision, onStatus, refresh, status } from './feed.js';
-import { markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating } from './songlist.js';
+import { onRevisionShown, onStatus, refresh, status } from './feed.js';
+import { markPlaying, ratingFromStar, replaceKeepingFocus, rowsOf, showRating, wireRowTools } from './songlist.js';
 import { showMenu } from './songmenu.js';
 import { toast } from './toasts.js';
 
@@ -79,12 +79,13 @@ async function addStation(event) {
 
 export function wireRadio() {
   list().addEventListener('click', handleClick);
+  wireRowTools(list());
   document.querySelector('#station-form').addEventListener('submit', addStation);
   document.querySelector('#btn-syncradio').addEventListener('click', async () => {
     await send('/syncradio');
     await refresh();
   });
-  onRevision('RADIO_REVISION', loadRadio);
+  onRevisionShown('RADIO_REVISION', document.querySelector('#view-radio'), loadRadio);
   onStatus((current, previous) => {
     if (current.RESOURCE !== previous.RESOURCE) markPlaying(list(), current.RESOURCE);
   });

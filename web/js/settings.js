@@ -2,7 +2,7 @@
 // progress line with its summary.
 
 import { element, parseLines, send, setPreference } from './commands.js';
-import { onRevision, onStatus, refresh } from './feed.js';
+import { onRevisionShown, onStatus, refresh } from './feed.js';
 import { setMusicFolders } from './songlist.js';
 
 const $ = (selector) => document.querySelector(selector);
@@ -189,7 +189,7 @@ export function wireSettings() {
     await loadMusicFolders();
     await startScan('/scan');
   });
-  onRevision('EQ_REVISION', loadEqualiser);
+  onRevisionShown('EQ_REVISION', $('#view-settings'), loadEqualiser);
   onStatus((current, previous) => {
     if (!watching && summaryUntil && Date.now() > summaryUntil) {
       summaryUntil = 0;

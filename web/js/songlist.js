@@ -52,8 +52,18 @@ export function readRow(row) {
   return { id: Number(row.id.slice(1)), title: title.trim(), time, rate, radio, links, description };
 }
 
-function stars(rate) {
+// A row's rating as text; its star buttons are drawn only when the row is used (see
+// showTools), which keeps a long page cheap to draw.
+function starText(rate) {
   const box = element('span', 'stars');
+  box.setAttribute('role', 'img');
+  box.setAttribute('aria-label', `Rating: ${rate} of 5`);
+  box.append(element('span', 'on', '\u2605'.repeat(rate)), '\u2606'.repeat(5 - rate));
+  return box;
+}
+
+function starButtons(rate) {
+  const box = element('span', 'stars live');
   box.setAttribute('role', 'group');
   box.setAttribute('aria-label', `Rating: ${rate} of 5`);
   for (let value = 1; value <= 5; ++value) {
@@ -64,6 +74,22 @@ function stars(rate) {
     box.append(star);
   }
   return box;
+}
+
+// Gives a row its star buttons in place of the text, once the pointer or the focus is on it.
+export function showTools(row) {
+  const text = row.querySelector('.stars:not(.live)');
+  if (text) text.replaceWith(starButtons(Number(row.dataset.rate)));
+}
+
+// Rows of `container` get their tools as they are pointed at or focused.
+export function wireRowTools(container) {
+  const use = (event) => {
+    const row = event.target.closest?.('.song');
+    if (row && container.contains(row)) showTools(row);
+  };
+  container.addEventListener('focusin', use);
+  container.addEventListener('pointerover', use);
 }
 
 // One song or station row; `actions` are the buttons after the time: 'add', 'remove', 'menu'.
@@ -90,7 +116,7 @@ export function songRow(data, actions) {
     row.append(links);
   }
   row.append(element('span', 'song-time', data.radio || untagged ? '' : data.time));
-  row.append(stars(data.rate));
+  row.append(starText(data.rate));
   for (const action of actions) {
     if (action === 'add') row.append(iconButton('add', `Add ${shown} to the queue`, '+'));
     if (action === 'remove') row.append(iconButton('remove', `Remove ${shown} from the queue`, '\u2715'));
@@ -102,6 +128,10 @@ export function songRow(data, actions) {
 export function showRating(row, rate) {
   row.dataset.rate = String(rate);
   const box = row.querySelector('.stars');
+  if (!box?.matches('.live')) {
+    box?.replaceWith(starText(rate));
+    return;
+  }
   box.setAttribute('aria-label', `Rating: ${rate} of 5`);
   for (const star of box.querySelectorAll('.star')) {
     const on = Number(star.dataset.value) <= rate;
@@ -181,5 +211,7 @@ export function replaceKeepingFocus(container, parts) {
   container.replaceChildren(...parts);
   if (!row) return;
   const again = container.querySelector(`.song[data-id="${row.dataset.id}"]`);
-  again?.querySelectorAll('button')[control]?.focus({ preventScroll: true });
+  if (!again) return;
+  showTools(again);
+  again.querySelectorAll('button')[control]?.focus({ preventScroll: true });
 }
