@@ -11,6 +11,7 @@ const SEARCH_DELAY_MS = 150;
 
 const list = () => document.querySelector('#library');
 let loads = 0;
+let shownLoad = 0;
 let page = { current: 1, count: 1 };
 // Folders the user folded, by path, for this page's life.
 const folded = new Set();
@@ -75,11 +76,13 @@ function render(html) {
   markPlaying(list(), status.RESOURCE);
 }
 
-// Reloads the page shown; an answer overtaken by a later load is dropped.
+// Reloads the page shown; an answer older than the one shown is dropped.
 async function loadLibrary() {
   const load = ++loads;
   const html = await send('/list');
-  if (load === loads && html) render(html);
+  if (load < shownLoad || !html) return;
+  shownLoad = load;
+  render(html);
 }
 
 async function goToPage(number, fromBottom) {
@@ -199,5 +202,7 @@ export function wireLibrary() {
   });
   onRevision('REVISION', loadLibrary);
   onRevision('FILTER_REVISION', loadFilterNames);
+  // The first page is asked at once rather than after the first poll, which asks it again.
+  loadLibrary();
   onStatus(followStatus);
 }
