@@ -76,6 +76,12 @@ function waitForFeed(player, what, test, timeoutMs) {
     what, timeoutMs);
 }
 
+// Seconds of the player's "mm:ss".
+function seconds(text) {
+  const [minutes, rest] = text.split(':').map(Number);
+  return minutes * 60 + rest;
+}
+
 // How a song row names a song: "artist - title", or the bare title.
 function rowText(song) {
   return song.artist ? `${song.artist} - ${song.title}` : song.title;
@@ -114,6 +120,16 @@ describe('web client', { timeout: 300000 }, () => {
   async function openPage(size) {
     const context = await browser.newContext({ viewport: SIZES[size], hasTouch: size === 'phone', isMobile: size === 'phone',
       colorScheme: 'dark' });
+    // The handlers the page gives the media session, kept where the test can call them as a
+    // lock screen would, and the last position state it was told.
+    await context.addInitScript(() => {
+      const session = navigator.mediaSession;
+      const setHandler = session.setActionHandler.bind(session);
+      const setPosition = session.setPositionState.bind(session);
+      window.mediaActions = {};
+      session.setActionHandler = (action, handler) => { window.mediaActions[action] = handler; setHandler(action, handler); };
+      session.setPositionState = (state) => { window.mediaPosition = state; setPosition(state); };
+    });
     const page = await context.newPage();
     page.setDefaultTimeout(15000);
     const note = (text) => { if (!outage) problems.push(`${size} ${text}`); };
@@ -261,6 +277,27 @@ describe('web client', { timeout: 300000 }, () => {
           return { title, artist, album };
         });
         assert.deepEqual(metadata, { title: ODD_TITLE, artist: ODD_ARTIST, album: 'Odd & Album' }, 'the lock screen names the song');
+
+        // The lock screen's buttons drive the player, and its position follows the feed.
+        const act = (action, details = {}) => page.evaluate(([name, more]) => window.mediaActions[name]({ action: name, ...more }),
+          [action, details]);
+        await act('pause');
+        await waitForFeed(player, 'paused from the lock screen', (s) => s.PLAYSTATUS === '2');
+        await act('seekto', { seekTime: ODD_SECONDS / 2 });
+        await waitForFeed(player, 'a seek to the middle from the lock screen', (s) => Math.abs(Number(s.POSITION) - 500) <= 30);
+        const fed = await feed(player);
+        const told = await page.waitForFunction((elapsed) => Math.abs(window.mediaPosition?.position - elapsed) <= 1
+          && window.mediaPosition, seconds(fed.TIMEPLAYING)).then((handle) => handle.jsonValue());
+        assert.equal(told.duration, seconds(fed.TIME), 'the lock screen knows the length');
+        await act('play');
+        await waitForFeed(player, 'playing from the lock screen', (s) => s.PLAYSTATUS === '1');
+        const odd = (await feed(player)).RESOURCE;
+        await act('previoustrack');
+        await waitForFeed(player, 'the song started again', (s) => s.RESOURCE === odd && Number(s.POSITION) < 100);
+        await act('previoustrack');
+        await waitForFeed(player, 'the song before', (s) => s.RESOURCE !== odd && s.PLAYSTATUS === '1');
+        await act('nexttrack');
+        await waitForFeed(player, 'the odd song again', (s) => s.RESOURCE === odd && s.PLAYSTATUS === '1');
         await page.click('#nowbar-open');
         await page.waitForSelector('#nowplaying[open]');
         await checkView(page, size, 'now-playing');
@@ -340,6 +377,36 @@ describe('web client', { timeout: 300000 }, () => {
         await page.waitForSelector('#album .song.playing');
         await page.click('#album .back');
         await page.waitForSelector('#albums .album-tile');
+      });
+
+      it('finds the place of a view again when going back to it, by tab, history or reload', async () => {
+        await tab(page, 'library');
+        await page.waitForSelector('#library .song');
+        const settled = () => page.evaluate(() => new Promise((resolve) => {
+          requestAnimationFrame(() => requestAnimationFrame(resolve));
+        }));
+        const place = await page.evaluate(() => {
+          window.scrollTo(0, document.documentElement.scrollHeight / 2);
+          return Math.round(window.scrollY);
+        });
+        assert.ok(place > 300, `the library is long enough to scroll (${place})`);
+        await settled();
+        const placed = (top) => page.waitForFunction((y) => Math.abs(window.scrollY - y) <= 1, top);
+        await tab(page, 'info');
+        await page.waitForSelector('#view-info:not([hidden])');
+        await settled();
+        await tab(page, 'library');
+        await placed(place);
+        await page.goBack();
+        await page.waitForSelector('#view-info:not([hidden])');
+        await page.goForward();
+        await page.waitForSelector('#view-library:not([hidden])');
+        await placed(place);
+        await page.reload();
+        await page.waitForSelector('#library .song');
+        await placed(place);
+        await page.evaluate(() => window.scrollTo(0, 0));
+        await settled();
       });
 
       it('queues three songs, reorders them and marks the playing one', async () => {
@@ -428,10 +495,14 @@ describe('web client', { timeout: 300000 }, () => {
         await page.emulateMedia({ colorScheme: 'light' });
         const light = await background();
         assert.notEqual(light, dark);
-        for (const view of ['library', 'queue', 'albums']) {
+        for (const view of ['library', 'albums', 'queue', 'radio', 'filters', 'settings', 'info']) {
           await tab(page, view);
           await checkView(page, size, `light-${view}`);
         }
+        await page.click('#nowbar-open');
+        await page.waitForSelector('#nowplaying[open]');
+        await checkView(page, size, 'light-now-playing');
+        await page.click('#np-close');
         await tab(page, 'settings');
         await page.selectOption('#theme', 'dark');
         assert.equal(await background(), dark);
@@ -451,6 +522,15 @@ describe('web client', { timeout: 300000 }, () => {
         const { installabilityErrors } = await cdp.send('Page.getInstallabilityErrors');
         assert.deepEqual(installabilityErrors.filter((error) => error.errorId !== 'in-incognito'), []);
         assert.equal(await page.evaluate(async () => (await navigator.serviceWorker.ready).active.state), 'activated');
+        // An updated client is what the next load gets, not the copy the worker kept.
+        await page.waitForFunction(() => navigator.serviceWorker.controller);
+        const styleFile = path.join(root, 'program', 'web', 'style.css');
+        const style = fs.readFileSync(styleFile, 'utf8');
+        fs.writeFileSync(styleFile, `${style}/* updated */\n`);
+        await page.reload();
+        const served = await page.evaluate(async () => (await fetch('style.css')).text());
+        fs.writeFileSync(styleFile, style);
+        assert.ok(served.endsWith('/* updated */\n'), 'the worker serves the updated file');
         outage = true;
         assert.ok(await stopPlayer(player), 'the player stopped in order');
         await page.waitForSelector('#banner:not([hidden])');
@@ -468,6 +548,34 @@ describe('web client', { timeout: 300000 }, () => {
       });
     });
   }
+
+  it('shows the progress of a longer scan until it is done, then its summary', async () => {
+    const page = pages.desktop;
+    const many = path.join(root, 'music', 'Many');
+    fs.mkdirSync(many);
+    for (let i = 0; i < 1500; ++i) fs.writeFileSync(path.join(many, `${i}.wav`), wavFile(1, { INAM: `Many ${i}` }));
+    // The line changes faster than a test can look: every text it takes is kept.
+    await page.evaluate(() => {
+      const line = document.querySelector('#scanline');
+      window.scanLines = [];
+      new MutationObserver(() => { if (!line.hidden) window.scanLines.push(line.textContent); })
+        .observe(line, { attributes: true, childList: true, characterData: true, subtree: true });
+    });
+    const summary = (counts) => page.waitForFunction((expected) => new RegExp(`^Scanned [\\d,]+ files: ${expected}$`)
+      .test(document.querySelector('#scanline').textContent), counts, { timeout: 60000 })
+      .catch(async () => assert.fail(`no summary "${counts}": ${(await page.evaluate(() => window.scanLines)).join(' | ')}`));
+    await tab(page, 'settings');
+    await page.click('#btn-scan');
+    await summary('1,500 new, 0 removed');
+    const lines = await page.evaluate(() => window.scanLines);
+    const progress = /^(Scanning: [\d,]+ files in [\d,]+ folders|Reading tags: [\d,]+ songs to go)$/;
+    assert.ok(lines.some((line) => progress.test(line)), `a progress line before the summary: ${lines.join(' | ')}`);
+    // The files go and the folder stays: a folder that goes is put aside whole, not counted.
+    for (const file of fs.readdirSync(many)) fs.rmSync(path.join(many, file));
+    await page.click('#btn-scan');
+    await summary('0 new, 1,500 removed');
+    await tab(page, 'library');
+  });
 
   it('met no console errors, failed requests or alerts on the way, and no radio connection error', () => {
     assert.deepEqual(problems, []);

@@ -11,6 +11,7 @@ import { wireRadio } from './radio.js';
 import { loadMusicFolders, showSettings, wireSettings } from './settings.js';
 import { wireSongInfo } from './songmenu.js';
 import { send } from './commands.js';
+import { enterView, wireScrollPlaces } from './scrollplaces.js';
 import { showRating } from './songlist.js';
 import { followFeedMessages, toast } from './toasts.js';
 
@@ -27,6 +28,7 @@ function selectView(name, { focus = false, remember = true } = {}) {
     other.tabIndex = selected ? 0 : -1;
     $(`#view-${other.dataset.view}`).hidden = !selected;
   }
+  enterView(tab.dataset.view);
   if (focus) tab.focus();
   if (remember && location.hash !== `#${tab.dataset.view}`) history.pushState(null, '', `#${tab.dataset.view}`);
   onShow[tab.dataset.view]?.();
@@ -141,6 +143,7 @@ wireRadio();
 wireFilters();
 wireSettings();
 wireConnection();
+wireScrollPlaces();
 wireTabs();
 wireKeys();
 startFeed();
