@@ -12,6 +12,7 @@ const SEARCH_DELAY_MS = 150;
 const list = () => document.querySelector('#library');
 let loads = 0;
 let shownLoad = 0;
+let shownHtml = '';
 let page = { current: 1, count: 1 };
 // Folders the user folded, by path, for this page's life.
 const folded = new Set();
@@ -76,19 +77,21 @@ function render(html) {
   markPlaying(list(), status.RESOURCE);
 }
 
-// Reloads the page shown; an answer older than the one shown is dropped.
+// Reloads the page shown; an answer older than the one shown is dropped, and one the same
+// as it is not drawn again.
 async function loadLibrary() {
   const load = ++loads;
   const html = await send('/list');
   if (load < shownLoad || !html) return;
   shownLoad = load;
+  if (html === shownHtml) return;
+  shownHtml = html;
   render(html);
 }
 
 async function goToPage(number, fromBottom) {
   if (number < 1 || number > page.count) return;
-  await send(`/setpage&${number}`);
-  await refresh();
+  await changeThenLoad(`/setpage&${number}`);
   if (fromBottom) list().scrollIntoView({ block: 'start' });
 }
 
@@ -152,10 +155,11 @@ function debounce(action, delay) {
   };
 }
 
-// The command moves the feed's REVISION, whose listener reloads the list.
+// The list is asked at once, not after the poll that sees the command move REVISION; that
+// poll's own reload then finds the same list and leaves it.
 async function changeThenLoad(path) {
   await send(path);
-  await refresh();
+  await Promise.all([loadLibrary(), refresh()]);
 }
 
 async function loadFilterNames() {
