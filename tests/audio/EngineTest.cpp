@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 #include <regex>
 
 #include "RecordingRig.h"
@@ -68,6 +69,48 @@ TEST(AudioEngine, PlaysThroughSdl) {
     EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
     player.reset();
     engine->close();
+}
+
+// A device missing at start (SDL's driver fails) leaves songs waiting silent; playing a song
+// tries it again, and once it opens the waiting song plays to its end.
+TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
+    unsetenv("VELMORANT_AUDIO");
+    setenv("SDL_AUDIODRIVER", "velmorant-no-such-driver", 1);
+    StatusBoard board;
+    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+    const EngineResult started = engine->init();
+    ASSERT_TRUE(started.ok) << started.message;
+    const std::string missing(soundResultText(kSoundErrOutputInit));
+    ASSERT_TRUE(board.error());
+    EXPECT_EQ(board.error()->text, missing + "\n");
+    EXPECT_NE(engine->infoText().view().find("waiting for a sound device: " + missing), std::string_view::npos);
+
+    TempFolder folder;
+    writeTone(folder / "short.wav", 440.0, 0.3);
+    std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
+    board.expire(std::numeric_limits<int64_t>::max());
+    ASSERT_TRUE(player->open(folder / "short.wav", true));
+    ASSERT_TRUE(board.error());
+    for (int i = 0; i < 50; ++i) {
+        engine->update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kNone);
+    EXPECT_EQ(player->positionMs(), 0u);
+
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(player->open(folder / "short.wav", true));
+    ASSERT_TRUE(board.info());
+    EXPECT_TRUE(board.info()->text.starts_with("Sound device opened: FFmpeg ")) << board.info()->text;
+    EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
+    for (int i = 0; i < 300 && player->playbackSignal() == PlaybackSignal::kNone; ++i) {
+        engine->update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
+    player.reset();
+    engine->close();
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(Equaliser, BandsRunOnlyWhileSwitchedOnWithAGainOtherThanOne) {
