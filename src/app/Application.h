@@ -78,6 +78,7 @@ private:
 
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
+    std::string audioOutput_;  // the configured output, for the audio engine's start
     ScanMark scanMark_;
     ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan
     CommandServices services_;

@@ -58,4 +58,5 @@ public:
 };
 
 // An engine whose errors go to the board as error messages; it must outlive the engine.
-std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board);
+// `configuredOutput` (serversettings.ini's AUDIO_OUTPUT) counts when VELMORANT_AUDIO is unset.
+std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board, std::string configuredOutput = {});

@@ -19,11 +19,12 @@ EngineResult failure(int result) { return {false, std::string(soundResultText(re
 
 }  // namespace
 
-std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board) {
-    return std::make_unique<LayerAudioEngine>(board);
+std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board, std::string configuredOutput) {
+    return std::make_unique<LayerAudioEngine>(board, std::move(configuredOutput));
 }
 
-LayerAudioEngine::LayerAudioEngine(StatusBoard& board) : board_(board), system_(std::make_unique<SoundSystem>()) {
+LayerAudioEngine::LayerAudioEngine(StatusBoard& board, std::string configuredOutput)
+    : board_(board), system_(std::make_unique<SoundSystem>(std::move(configuredOutput))) {
     system_->setDeviceReport([this](int result) {
         if (result == kSoundOk) {
             board_.postInfo("Sound device opened: " + system_->describe() + "\n");

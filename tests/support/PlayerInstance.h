@@ -133,12 +133,14 @@ public:
         return feed.substr(start, feed.find('\n', start) - start);
     }
 
-private:
+    // A loopback port nothing listens on now.
     static int freePort() {
         TCPSocket probe(0);
         probe.bind();
         return probe.localPort();
     }
+
+private:
 
     TempFolder root_;
     int port_;

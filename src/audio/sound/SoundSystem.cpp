@@ -43,7 +43,7 @@ std::string ffmpegRelease() {
 
 }  // namespace
 
-SoundSystem::SoundSystem() {
+SoundSystem::SoundSystem(std::string configuredOutput) : outputs_(std::move(configuredOutput)) {
     // Damaged files would flood the log; failures come back as result codes instead.
     av_log_set_level(AV_LOG_QUIET);
 }

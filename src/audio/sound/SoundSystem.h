@@ -36,7 +36,8 @@ class SoundSystem {
 public:
     static constexpr unsigned kVersion = 0x00050100;
 
-    SoundSystem();
+    // `configuredOutput` is the output "Autodetect" picks when VELMORANT_AUDIO is unset.
+    explicit SoundSystem(std::string configuredOutput = {});
     // Closes the system when still open. Sounds must have been released before.
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
