@@ -10,6 +10,29 @@
 #include "audio/sound/SoundResult.h"
 #include "support/SongFiles.h"
 
+namespace {
+
+// The main loop's pumping: passes 10 ms apart until the player signals, at most `passes`.
+PlaybackSignal pumpFor(AudioEngine& engine, const SongPlayer& player, int passes) {
+    for (int i = 0; i < passes && player.playbackSignal() == PlaybackSignal::kNone; ++i) {
+        engine.update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return player.playbackSignal();
+}
+
+// An engine on SDL with the audio driver named, started; null when it did not start.
+std::unique_ptr<AudioEngine> sdlEngine(StatusBoard& board, const char* driver) {
+    unsetenv("VELMORANT_AUDIO");
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+    const EngineResult started = engine->init();
+    EXPECT_TRUE(started.ok) << started.message;
+    return started.ok ? std::move(engine) : nullptr;
+}
+
+}  // namespace
+
 TEST(AudioEngine, ListsOutputsAndDescribesWhatPlays) {
     RecordingRig rig;
     ASSERT_TRUE(rig.started.ok);
@@ -51,22 +74,15 @@ TEST(AudioEngine, InitFailsWithAClearTextWhenNoOutputCanBeMade) {
 }
 
 TEST(AudioEngine, PlaysThroughSdl) {
-    unsetenv("VELMORANT_AUDIO");
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     StatusBoard board;
-    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
-    const EngineResult started = engine->init();
-    ASSERT_TRUE(started.ok) << started.message;
+    const std::unique_ptr<AudioEngine> engine = sdlEngine(board, "dummy");
+    ASSERT_TRUE(engine);
     EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
     TempFolder folder;
     writeTone(folder / "short.wav", 440.0, 0.3);
     std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
     ASSERT_TRUE(player->open(folder / "short.wav", true));
-    for (int i = 0; i < 300 && player->playbackSignal() == PlaybackSignal::kNone; ++i) {
-        engine->update();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
+    EXPECT_EQ(pumpFor(*engine, *player, 300), PlaybackSignal::kEnded);
     player.reset();
     engine->close();
 }
@@ -74,12 +90,9 @@ TEST(AudioEngine, PlaysThroughSdl) {
 // A device missing at start (SDL's driver fails) leaves songs waiting silent; playing a song
 // tries it again, and once it opens the waiting song plays to its end.
 TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
-    unsetenv("VELMORANT_AUDIO");
-    setenv("SDL_AUDIODRIVER", "velmorant-no-such-driver", 1);
     StatusBoard board;
-    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
-    const EngineResult started = engine->init();
-    ASSERT_TRUE(started.ok) << started.message;
+    const std::unique_ptr<AudioEngine> engine = sdlEngine(board, "velmorant-no-such-driver");
+    ASSERT_TRUE(engine);
     const std::string missing(soundResultText(kSoundErrOutputInit));
     ASSERT_TRUE(board.error());
     EXPECT_EQ(board.error()->text, missing + "\n");
@@ -91,11 +104,7 @@ TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
     board.expire(std::numeric_limits<int64_t>::max());
     ASSERT_TRUE(player->open(folder / "short.wav", true));
     ASSERT_TRUE(board.error());
-    for (int i = 0; i < 50; ++i) {
-        engine->update();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kNone);
+    EXPECT_EQ(pumpFor(*engine, *player, 50), PlaybackSignal::kNone);
     EXPECT_EQ(player->positionMs(), 0u);
 
     setenv("SDL_AUDIODRIVER", "dummy", 1);
@@ -103,11 +112,7 @@ TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
     ASSERT_TRUE(board.info());
     EXPECT_TRUE(board.info()->text.starts_with("Sound device opened: FFmpeg ")) << board.info()->text;
     EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
-    for (int i = 0; i < 300 && player->playbackSignal() == PlaybackSignal::kNone; ++i) {
-        engine->update();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
+    EXPECT_EQ(pumpFor(*engine, *player, 300), PlaybackSignal::kEnded);
     player.reset();
     engine->close();
     unsetenv("SDL_AUDIODRIVER");
