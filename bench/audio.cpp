@@ -69,6 +69,13 @@ double processCpuSeconds() {
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
+// The times a thread of the process went to sleep of its own accord: its wake-ups.
+long processSleeps() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_nvcsw;
+}
+
 // An engine on the null output, as the program runs it without a sound card, or on another.
 struct Playback {
     explicit Playback(const std::string& output = "null") {
@@ -139,9 +146,16 @@ double reportedUsage(AudioEngine& engine) {
     return at == std::string::npos ? -1.0 : std::atof(text.c_str() + at + 11);
 }
 
-// Plays the song for a while with the equaliser on; the process's CPU in percent of one
-// core, and the layer's own figure in `reported`.
-double cpuPercentWhilePlaying(Playback& playback, double& reported) {
+// What a while of playing cost: the process's CPU in percent of one core, the layer's own
+// figure, and the process's wake-ups per second (the bench's own pumping among them).
+struct PlayingCost {
+    double processPercent = 0.0;
+    double layerPercent = 0.0;
+    double wakeupsPerSecond = 0.0;
+};
+
+// Plays the song for a while with the equaliser on.
+PlayingCost costWhilePlaying(Playback& playback) {
     for (unsigned band = 0; band < 3; ++band) {
         playback.engine->setEqParameter(band, 0, 1.0);
         playback.engine->setEqParameter(band, 3, 1.5);
@@ -150,17 +164,20 @@ double cpuPercentWhilePlaying(Playback& playback, double& reported) {
     std::this_thread::sleep_for(std::chrono::milliseconds(500));  // past the start-up burst
     reportedUsage(*playback.engine);
     const double cpuBefore = processCpuSeconds();
+    const long sleepsBefore = processSleeps();
     const auto start = Clock::now();
     // The main loop's rhythm: a pass every 10 ms.
     while (Clock::now() - start < kPlaySeconds) {
         playback.engine->update();
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    reported = reportedUsage(*playback.engine);
-    const double measured =
-        100.0 * (processCpuSeconds() - cpuBefore) / std::chrono::duration<double>(Clock::now() - start).count();
+    PlayingCost cost;
+    cost.layerPercent = reportedUsage(*playback.engine);
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    cost.processPercent = 100.0 * (processCpuSeconds() - cpuBefore) / seconds;
+    cost.wakeupsPerSecond = static_cast<double>(processSleeps() - sleepsBefore) / seconds;
     playback.player->stop();
-    return measured;
+    return cost;
 }
 
 void cpuWhilePlaying(benchmark::State& state) {
@@ -169,10 +186,11 @@ void cpuWhilePlaying(benchmark::State& state) {
         state.SkipWithError("no null output or no song");
         return;
     }
-    double reported = 0.0, measured = 0.0;
-    for (auto _ : state) measured = cpuPercentWhilePlaying(playback, reported);
-    state.counters["layer_percent"] = reported;
-    state.counters["process_percent"] = measured;
+    PlayingCost cost;
+    for (auto _ : state) cost = costWhilePlaying(playback);
+    state.counters["layer_percent"] = cost.layerPercent;
+    state.counters["process_percent"] = cost.processPercent;
+    state.counters["wakeups_per_second"] = cost.wakeupsPerSecond;
 }
 BENCHMARK(cpuWhilePlaying)->Unit(benchmark::kSecond)->Iterations(1);
 
@@ -182,11 +200,11 @@ void cpuPipeAgainstNull(benchmark::State& state) {
         return;
     }
     const std::string pipe = "/tmp/velmorant-bench-" + std::to_string(getpid()) + ".pcm";
-    double reported = 0.0, onNull = 0.0, onPipe = 0.0;
+    double onNull = 0.0, onPipe = 0.0;
     for (auto _ : state) {
         {
             Playback null;
-            onNull = null.ok ? cpuPercentWhilePlaying(null, reported) : -1.0;
+            onNull = null.ok ? costWhilePlaying(null).processPercent : -1.0;
         }
         Playback piped("pipe:" + pipe);
         if (!piped.ok) {
@@ -204,7 +222,7 @@ void cpuPipeAgainstNull(benchmark::State& state) {
             }
             if (fd >= 0) ::close(fd);
         });
-        onPipe = cpuPercentWhilePlaying(piped, reported);
+        onPipe = costWhilePlaying(piped).processPercent;
         draining = false;
         reader.join();
     }
