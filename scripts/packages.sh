@@ -2,7 +2,8 @@
 # (python3 runs tools/make-library, the generator of test libraries).
 BUILD_PACKAGES=(g++ cmake ninja-build pkg-config libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
     libsdl2-dev libtag1-dev libsystemd-dev)
-TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev ffmpeg sox python3 dbus-daemon playerctl libglib2.0-bin)
+TEST_PACKAGES=(libgtest-dev libbenchmark-dev clang libclang-rt-14-dev ffmpeg sox python3 dbus-daemon playerctl libglib2.0-bin
+    snapserver snapclient)
 # The browser tests: Debian's Chromium, and Node.js with npm unless they are already there
 # (a Node.js from elsewhere bundles its own npm, which Debian's npm package conflicts with).
 BROWSER_PACKAGES=(chromium)

@@ -26,6 +26,7 @@ Application::Application(FileStore& store, const ServerSettings& settings)
       position(repository, view, queue),
       playStarter(lock_, position, player, fetchWorker_),
       scanner_(quitRequested),
+      audioOutput_(settings.audioOutput),
       scanMark_(store),
       scanWorker_(scanRunning),
       services_{.store = store,
@@ -88,7 +89,7 @@ void Application::shutdown() {
 }
 
 StartResult Application::startAudio() {
-    audioEngine = createAudioEngine(statusBoard);
+    audioEngine = createAudioEngine(statusBoard, audioOutput_);
     const EngineResult result = audioEngine->init();
     if (!result.ok) {
         audioEngine.reset();

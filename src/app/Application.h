@@ -37,8 +37,8 @@ public:
     Application& operator=(const Application&) = delete;
 
     // Runs before any other thread exists, so without the lock. Fails, starting nothing,
-    // when the audio output cannot be opened. Its last step starts again a scan that was
-    // cut short.
+    // when the audio output is unusable (a missing sound device is waited for instead). Its
+    // last step starts again a scan that was cut short.
     StartResult start(const std::string& programFolder, const std::string& settingsFolder);
     // Stops the outgoing requests, then releases the player and the audio engine.
     void shutdown();
@@ -78,6 +78,7 @@ private:
 
     std::recursive_mutex lock_;
     QuitAwareScanner scanner_;
+    std::string audioOutput_;  // the configured output, for the audio engine's start
     ScanMark scanMark_;
     ScanWorker scanWorker_;  // last of the workers' state: its destruction waits for a scan
     CommandServices services_;

@@ -29,6 +29,7 @@ bool ServerSettings::load(const std::string& path) {
     hostNames.split(root.childValue("HOSTNAMES", ""), ',', true);
     readTrimmed(root, "RADIO_LIST_URL", radioListUrl);
     readTrimmed(root, "COVER_SEARCH_HOST", coverSearchHost);
+    readTrimmed(root, "AUDIO_OUTPUT", audioOutput);
     return true;
 }
 

@@ -12,6 +12,7 @@ struct ServerSettings {
     StrList hostNames;            // HOSTNAMES: names the player is reached by besides the machine's own
     std::string radioListUrl;     // RADIO_LIST_URL: where the published radio list lives
     std::string coverSearchHost;  // COVER_SEARCH_HOST: host[:port] of the cover catalogue
+    std::string audioOutput;      // AUDIO_OUTPUT: as VELMORANT_AUDIO, which wins when set
 
     // Applies the keys of the ini file; false (defaults kept) when it cannot be opened.
     bool load(const std::string& path);

@@ -23,7 +23,8 @@ public:
     virtual ~AudioEngine() = default;
 
     // Opens the output (VELMORANT_AUDIO or the chosen output) and creates the equaliser.
-    // On failure the caller destroys the engine and shows the message.
+    // On failure the caller destroys the engine and shows the message. A sound device that
+    // cannot open is no failure: its error goes to the board, and songs wait for it.
     virtual EngineResult init() = 0;
     // Shuts the sound system down; destroy every player first.
     virtual void close() = 0;
@@ -57,4 +58,5 @@ public:
 };
 
 // An engine whose errors go to the board as error messages; it must outlive the engine.
-std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board);
+// `configuredOutput` (serversettings.ini's AUDIO_OUTPUT) counts when VELMORANT_AUDIO is unset.
+std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board, std::string configuredOutput = {});

@@ -7,6 +7,7 @@
 #include "audio/LayerSongPlayer.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/SoundSystem.h"
+#include "library/StatusBoard.h"
 
 namespace {
 
@@ -18,11 +19,20 @@ EngineResult failure(int result) { return {false, std::string(soundResultText(re
 
 }  // namespace
 
-std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board) {
-    return std::make_unique<LayerAudioEngine>(board);
+std::unique_ptr<AudioEngine> createAudioEngine(StatusBoard& board, std::string configuredOutput) {
+    return std::make_unique<LayerAudioEngine>(board, std::move(configuredOutput));
 }
 
-LayerAudioEngine::LayerAudioEngine(StatusBoard& board) : board_(board), system_(std::make_unique<SoundSystem>()) {}
+LayerAudioEngine::LayerAudioEngine(StatusBoard& board, std::string configuredOutput)
+    : board_(board), system_(std::make_unique<SoundSystem>(std::move(configuredOutput))) {
+    system_->setDeviceReport([this](int result) {
+        if (result == kSoundOk) {
+            board_.postInfo("Sound device opened: " + system_->describe() + "\n");
+        } else {
+            reportAudioError(board_, result);
+        }
+    });
+}
 
 LayerAudioEngine::~LayerAudioEngine() = default;
 
@@ -52,7 +62,8 @@ EngineResult LayerAudioEngine::openOutput() {
         result = system_->setSpeakerMode(SpeakerMode::kStereo);
         if (result == kSoundOk) result = system_->init(1);
     }
-    // Any other failure ends here too: an engine without output would fail every song.
+    // A missing sound device is not a failure here: the system waits for it. What remains
+    // (an output VELMORANT_AUDIO does not name, a file that cannot be written) ends the start.
     return result == kSoundOk ? EngineResult{} : failure(result);
 }
 

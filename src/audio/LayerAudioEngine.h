@@ -11,7 +11,7 @@ class SoundSystem;
 
 class LayerAudioEngine : public AudioEngine {
 public:
-    explicit LayerAudioEngine(StatusBoard& board);
+    LayerAudioEngine(StatusBoard& board, std::string configuredOutput);
     ~LayerAudioEngine() override;
 
     EngineResult init() override;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 #include <regex>
 
 #include "RecordingRig.h"
@@ -8,6 +9,29 @@
 #include "audio/sound/SoundSystem.h"
 #include "audio/sound/SoundResult.h"
 #include "support/SongFiles.h"
+
+namespace {
+
+// The main loop's pumping: passes 10 ms apart until the player signals, at most `passes`.
+PlaybackSignal pumpFor(AudioEngine& engine, const SongPlayer& player, int passes) {
+    for (int i = 0; i < passes && player.playbackSignal() == PlaybackSignal::kNone; ++i) {
+        engine.update();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return player.playbackSignal();
+}
+
+// An engine on SDL with the audio driver named, started; null when it did not start.
+std::unique_ptr<AudioEngine> sdlEngine(StatusBoard& board, const char* driver) {
+    unsetenv("VELMORANT_AUDIO");
+    setenv("SDL_AUDIODRIVER", driver, 1);
+    std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
+    const EngineResult started = engine->init();
+    EXPECT_TRUE(started.ok) << started.message;
+    return started.ok ? std::move(engine) : nullptr;
+}
+
+}  // namespace
 
 TEST(AudioEngine, ListsOutputsAndDescribesWhatPlays) {
     RecordingRig rig;
@@ -50,24 +74,48 @@ TEST(AudioEngine, InitFailsWithAClearTextWhenNoOutputCanBeMade) {
 }
 
 TEST(AudioEngine, PlaysThroughSdl) {
-    unsetenv("VELMORANT_AUDIO");
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
     StatusBoard board;
-    const std::unique_ptr<AudioEngine> engine = createAudioEngine(board);
-    const EngineResult started = engine->init();
-    ASSERT_TRUE(started.ok) << started.message;
+    const std::unique_ptr<AudioEngine> engine = sdlEngine(board, "dummy");
+    ASSERT_TRUE(engine);
     EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
     TempFolder folder;
     writeTone(folder / "short.wav", 440.0, 0.3);
     std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
     ASSERT_TRUE(player->open(folder / "short.wav", true));
-    for (int i = 0; i < 300 && player->playbackSignal() == PlaybackSignal::kNone; ++i) {
-        engine->update();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    EXPECT_EQ(player->playbackSignal(), PlaybackSignal::kEnded);
+    EXPECT_EQ(pumpFor(*engine, *player, 300), PlaybackSignal::kEnded);
     player.reset();
     engine->close();
+}
+
+// A device missing at start (SDL's driver fails) leaves songs waiting silent; playing a song
+// tries it again, and once it opens the waiting song plays to its end.
+TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
+    StatusBoard board;
+    const std::unique_ptr<AudioEngine> engine = sdlEngine(board, "velmorant-no-such-driver");
+    ASSERT_TRUE(engine);
+    const std::string missing(soundResultText(kSoundErrOutputInit));
+    ASSERT_TRUE(board.error());
+    EXPECT_EQ(board.error()->text, missing + "\n");
+    EXPECT_NE(engine->infoText().view().find("waiting for a sound device: " + missing), std::string_view::npos);
+
+    TempFolder folder;
+    writeTone(folder / "short.wav", 440.0, 0.3);
+    std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
+    board.expire(std::numeric_limits<int64_t>::max());
+    ASSERT_TRUE(player->open(folder / "short.wav", true));
+    ASSERT_TRUE(board.error());
+    EXPECT_EQ(pumpFor(*engine, *player, 50), PlaybackSignal::kNone);
+    EXPECT_EQ(player->positionMs(), 0u);
+
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    ASSERT_TRUE(player->open(folder / "short.wav", true));
+    ASSERT_TRUE(board.info());
+    EXPECT_TRUE(board.info()->text.starts_with("Sound device opened: FFmpeg ")) << board.info()->text;
+    EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
+    EXPECT_EQ(pumpFor(*engine, *player, 300), PlaybackSignal::kEnded);
+    player.reset();
+    engine->close();
+    unsetenv("SDL_AUDIODRIVER");
 }
 
 TEST(Equaliser, BandsRunOnlyWhileSwitchedOnWithAGainOtherThanOne) {

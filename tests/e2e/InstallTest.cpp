@@ -20,8 +20,13 @@ TEST(Install, TheInstalledProgramFindsItsFilesAndServesTheWebInterface) {
                              "lib/systemd/user/velmorant.service"}) {
         EXPECT_TRUE(fs::exists(prefix / file)) << file;
     }
-    EXPECT_NE(TempFolder::read(prefix / "lib/systemd/user/velmorant.service").find("\nRestart=on-failure\n"),
-              std::string::npos);
+    for (const char* size : {"16x16", "22x22", "24x24", "32x32", "48x48", "64x64", "128x128", "256x256"}) {
+        EXPECT_TRUE(fs::exists(prefix / ("share/icons/hicolor/" + std::string(size) + "/apps/velmorant.png"))) << size;
+    }
+    // The prefix of the install, not the one configured, names the program.
+    const std::string unit = TempFolder::read(prefix / "lib/systemd/user/velmorant.service");
+    EXPECT_NE(unit.find("\nExecStart=" + prefix / "bin/velmorant" + "\n"), std::string::npos) << unit;
+    EXPECT_NE(unit.find("\nRestart=on-failure\n"), std::string::npos);
 
     PlayerInstance player;  // for a free port, private folders and its requests
     TempFolder::write(prefix / "share/velmorant/serversettings.ini", "PORT=" + std::to_string(player.port()) + "\n");

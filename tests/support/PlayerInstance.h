@@ -3,6 +3,7 @@
 // the web folder and seed files, private data and runtime folders so the instance under
 // test meets no other, and a free loopback port.
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <memory>
@@ -43,15 +44,20 @@ public:
 
     // The session bus later starts reach; none (not the developer's own) unless set.
     void setSessionBus(const std::string& address) { sessionBus_ = address; }
+    // A NAME=value entry for later starts, in place of the default of that name
+    // (VELMORANT_AUDIO=null).
+    void setEnvironment(const std::string& entry) { environment_.push_back(entry); }
 
     std::unique_ptr<ChildProcess> start(const std::vector<std::string>& arguments) {
         const std::string name = root_.path() + "run" + std::to_string(++runs_);
-        return std::make_unique<ChildProcess>(
-            program() + "velmorant", arguments,
-            std::vector<std::string>{"HOME=" + root_.path(), "XDG_DATA_HOME=" + root_.path() + "data",
-                                     "XDG_RUNTIME_DIR=" + root_.path() + "run", "VELMORANT_AUDIO=null",
-                                     "DBUS_SESSION_BUS_ADDRESS=" + sessionBus_},
-            name);
+        std::vector<std::string> environment{"HOME=" + root_.path(), "XDG_DATA_HOME=" + root_.path() + "data",
+                                             "XDG_RUNTIME_DIR=" + root_.path() + "run",
+                                             "DBUS_SESSION_BUS_ADDRESS=" + sessionBus_};
+        const bool audioSet = std::any_of(environment_.begin(), environment_.end(),
+                                          [](const std::string& entry) { return entry.starts_with("VELMORANT_AUDIO="); });
+        if (!audioSet) environment.emplace_back("VELMORANT_AUDIO=null");
+        environment.insert(environment.end(), environment_.begin(), environment_.end());
+        return std::make_unique<ChildProcess>(program() + "velmorant", arguments, environment, name);
     }
 
     // The running instance listens for second instances once its main loop is up.
@@ -127,15 +133,18 @@ public:
         return feed.substr(start, feed.find('\n', start) - start);
     }
 
-private:
+    // A loopback port nothing listens on now.
     static int freePort() {
         TCPSocket probe(0);
         probe.bind();
         return probe.localPort();
     }
 
+private:
+
     TempFolder root_;
     int port_;
     int runs_ = 0;
     std::string sessionBus_;
+    std::vector<std::string> environment_;
 };

@@ -18,9 +18,10 @@ public:
     // True when no hardware plays: the block size is the output's own choice.
     virtual bool emulated() const = 0;
 
-    // Opens the device for blocks of `blockFrames`; a sound result code. The sample rate
-    // and latency are known from then on.
-    virtual int open(int device, int blockFrames) = 0;
+    // Opens the device for blocks of `blockFrames` at `rate` frames a second, or at its own
+    // choice for 0 (an output of fixed rate fails on any other); a sound result code. The
+    // sample rate and latency are known from then on.
+    virtual int open(int device, int blockFrames, int rate) = 0;
     virtual int sampleRate() const = 0;
     // Frames that are handed over but not yet heard.
     virtual int latencyFrames() const = 0;

@@ -135,6 +135,12 @@ void Mixer::stopVoicesOf(const Sound& sound) {
     }
 }
 
+bool Mixer::anyVoicePlays() const {
+    return std::any_of(voices_.begin(), voices_.end(), [](const auto& voice) {
+        return voice->source.load() && !voice->paused.load() && voice->ended.load() == 0;
+    });
+}
+
 void Mixer::waitForRender() const {
     while (rendering_) std::this_thread::yield();
 }

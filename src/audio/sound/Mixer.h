@@ -42,6 +42,8 @@ public:
     // Frees the voice; once this returns the render step no longer touches it.
     void stopVoice(Voice& voice);
     void stopVoicesOf(const Sound& sound);
+    // True when a voice has a source, is not paused and has not ended.
+    bool anyVoicePlays() const;
     // Adds a unit to the end of the chain; false when the chain is full.
     bool addUnit(ParamEqUnit& unit);
 

@@ -7,7 +7,8 @@
 #include "audio/sound/Mixer.h"
 #include "audio/sound/SoundResult.h"
 
-int NullOutput::open(int, int blockFrames) {
+int NullOutput::open(int, int blockFrames, int rate) {
+    if (rate != 0 && rate != kSampleRate) return kSoundErrOutputInit;
     blockFrames_ = std::clamp(blockFrames, 64, 16384);
     return kSoundOk;
 }

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "audio/sound/NullOutput.h"
+#include "audio/sound/PipeOutput.h"
 #include "audio/sound/SdlOutput.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/WavFileOutput.h"
@@ -12,22 +13,18 @@
 namespace {
 
 constexpr std::string_view kWavPrefix = "wav:";
+constexpr std::string_view kPipePrefix = "pipe:";
 // Where "WAV file" writes when VELMORANT_AUDIO names no file.
 constexpr const char* kDefaultWavPath = "velmorant.wav";
 
-std::string_view audioVariable() {
-    const char* value = std::getenv("VELMORANT_AUDIO");
-    return value ? value : "";
-}
-
-// The file named by "wav:<path>"; empty for any other value.
-std::string_view wavPathIn(std::string_view variable) {
-    return variable.starts_with(kWavPrefix) ? variable.substr(kWavPrefix.size()) : std::string_view();
+// The path after the prefix; empty for a value without it.
+std::string_view pathAfter(std::string_view prefix, std::string_view choice) {
+    return choice.starts_with(prefix) ? choice.substr(prefix.size()) : std::string_view();
 }
 
 }  // namespace
 
-OutputCatalog::OutputCatalog() {
+OutputCatalog::OutputCatalog(std::string configured) : configured_(std::move(configured)) {
     names_.emplace_back("Autodetect");
     const int drivers = SDL_GetNumAudioDrivers();
     for (int i = 0; i < drivers; ++i) names_.emplace_back(SDL_GetAudioDriver(i));
@@ -41,15 +38,19 @@ std::string_view OutputCatalog::name(int index) const {
 }
 
 int OutputCatalog::create(int index, std::unique_ptr<AudioOutput>& output) const {
-    const std::string_view variable = audioVariable();
-    const std::string_view wavPath = wavPathIn(variable);
+    const char* variable = std::getenv("VELMORANT_AUDIO");
+    const std::string_view choice = variable && *variable ? std::string_view(variable) : configured_;
+    const std::string_view wavPath = pathAfter(kWavPrefix, choice);
+    const std::string_view pipePath = pathAfter(kPipePrefix, choice);
     if (index == kAutodetect) {
-        if (variable.empty()) {
+        if (choice.empty()) {
             output = std::make_unique<SdlOutput>("");
-        } else if (variable == "null") {
+        } else if (choice == "null") {
             output = std::make_unique<NullOutput>();
         } else if (!wavPath.empty()) {
             output = std::make_unique<WavFileOutput>(std::string(wavPath));
+        } else if (!pipePath.empty()) {
+            output = std::make_unique<PipeOutput>(std::string(pipePath));
         } else {
             return kSoundErrOutputUnknown;
         }

@@ -1,7 +1,7 @@
 #pragma once
-// The outputs the sound system offers, by index: "Autodetect" (VELMORANT_AUDIO decides:
-// unset for the default SDL device, "null", or "wav:<path>"), then each audio driver SDL
-// was built with, then "No sound" and "WAV file".
+// The outputs the sound system offers, by index: "Autodetect" (VELMORANT_AUDIO decides, else
+// the configured choice: empty for the default SDL device, "null", "wav:<path>" or
+// "pipe:<path>"), then each audio driver SDL was built with, then "No sound" and "WAV file".
 
 #include <memory>
 #include <string>
@@ -14,7 +14,8 @@ class OutputCatalog {
 public:
     static constexpr int kAutodetect = 0;
 
-    OutputCatalog();
+    // `configured` stands in for VELMORANT_AUDIO when that is unset or empty.
+    explicit OutputCatalog(std::string configured = {});
 
     int count() const { return static_cast<int>(names_.size()); }
     // Empty for an index outside the list.
@@ -26,5 +27,6 @@ private:
     int noSoundIndex() const { return count() - 2; }
     int wavFileIndex() const { return count() - 1; }
 
+    std::string configured_;
     std::vector<std::string> names_;
 };

@@ -24,7 +24,7 @@ public:
     int deviceChannels(int device) const override;
     bool emulated() const override { return false; }
     // A device index outside the list opens SDL's default device.
-    int open(int device, int blockFrames) override;
+    int open(int device, int blockFrames, int rate) override;
     int sampleRate() const override { return obtained_.freq; }
     int latencyFrames() const override { return obtained_.samples; }
     void start(Mixer& mixer) override;

@@ -16,11 +16,12 @@ constexpr std::array<std::string_view, kSoundResultCount> kTexts = {
     "Not allowed once the sound system has been initialised.",
     "The output cannot play in this speaker mode.",
     "No sound device could be opened (set VELMORANT_AUDIO=null to play silently).",
-    "VELMORANT_AUDIO names no output: leave it unset, or use null or wav:<path>.",
+    "VELMORANT_AUDIO names no output: leave it unset, or use null, wav:<path> or pipe:<path>.",
     "The WAV file cannot be written.",
     "Not supported for this sound.",
     "No tag at this index.",
     "Out of memory.",
+    "The pipe cannot be made: its path is taken by something else, or its folder is missing.",
 };
 
 }  // namespace

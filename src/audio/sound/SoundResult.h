@@ -20,6 +20,7 @@ enum SoundResult : int {
     kSoundErrUnsupported,
     kSoundErrTagNotFound,
     kSoundErrMemory,
+    kSoundErrPipe,
     kSoundResultCount
 };
 

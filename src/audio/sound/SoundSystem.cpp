@@ -8,6 +8,7 @@
 #include "audio/sound/Sound.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/StreamDecoder.h"
+#include "platform/Clock.h"
 #include "platform/DiskFile.h"
 
 extern "C" {
@@ -16,6 +17,10 @@ extern "C" {
 }
 
 namespace {
+
+// The mixer's rate while no device is open: the one most devices take as it is.
+constexpr int kWaitingRate = 44100;
+constexpr uint32_t kDeviceRetryMs = 10000;
 
 // A pipe or device would block the caller in its first read, perhaps for good.
 int checkPlainFile(std::string_view path) {
@@ -38,7 +43,7 @@ std::string ffmpegRelease() {
 
 }  // namespace
 
-SoundSystem::SoundSystem() {
+SoundSystem::SoundSystem(std::string configuredOutput) : outputs_(std::move(configuredOutput)) {
     // Damaged files would flood the log; failures come back as result codes instead.
     av_log_set_level(AV_LOG_QUIET);
 }
@@ -142,21 +147,47 @@ int SoundSystem::init(int maxChannels) {
     int result = chosenOutput(output);
     if (result != kSoundOk) return result;
     if (speakerMode_ == SpeakerMode::kSurround) return kSoundErrOutputCreateBuffer;
-    result = output->open(driver_.value_or(-1), blockFrames_);
-    if (result != kSoundOk) return result;
-    mixer_ = std::make_unique<Mixer>(static_cast<size_t>(maxChannels), output->sampleRate());
-    mixer_->setLatencyFrames(output->latencyFrames());
-    output->start(*mixer_);
+    result = output->open(driver_.value_or(-1), blockFrames_, 0);
+    if (result != kSoundOk && result != kSoundErrOutputInit) return result;
+    const bool opened = result == kSoundOk;
+    mixer_ = std::make_unique<Mixer>(static_cast<size_t>(maxChannels), opened ? output->sampleRate() : kWaitingRate);
     running_ = true;
+    if (opened) {
+        startOutput();
+    } else {
+        deviceError_ = result;
+        lastDeviceTry_ = millisecondClock();
+        if (deviceReport_) deviceReport_(result);
+    }
     return kSoundOk;
+}
+
+void SoundSystem::startOutput() {
+    mixer_->setLatencyFrames(output_->latencyFrames());
+    output_->start(*mixer_);
+    deviceError_ = kSoundOk;
+}
+
+void SoundSystem::retryDevice(bool reportFailure) {
+    lastDeviceTry_ = millisecondClock();
+    output_.reset();
+    int result = outputs_.create(outputIndex_, output_);
+    if (result == kSoundOk) result = output_->open(driver_.value_or(-1), blockFrames_, mixer_->sampleRate());
+    if (result == kSoundOk) {
+        startOutput();
+    } else {
+        deviceError_ = result;
+    }
+    if (deviceReport_ && (result == kSoundOk || reportFailure)) deviceReport_(result);
 }
 
 int SoundSystem::close() {
     if (!running_) return kSoundErrUninitialized;
     for (size_t i = 0; i < mixer_->voiceCount(); ++i) mixer_->stopVoice(mixer_->voice(i));
-    output_->stop();
+    if (output_) output_->stop();
     output_.reset();
     running_ = false;
+    deviceError_ = kSoundOk;
     return kSoundOk;
 }
 
@@ -169,6 +200,9 @@ int SoundSystem::update() {
         const ChannelEndCallback callback = std::move(voice.onEnd);
         mixer_->stopVoice(voice);
         if (callback) callback(static_cast<ChannelEnd>(ended - 1));
+    }
+    if (deviceError_ != kSoundOk && millisecondClock() - lastDeviceTry_ >= kDeviceRetryMs && mixer_->anyVoicePlays()) {
+        retryDevice(false);
     }
     return kSoundOk;
 }
@@ -195,6 +229,7 @@ int SoundSystem::playSound(Sound& sound, bool paused, std::optional<Channel>& ch
     Voice& voice = mixer_->claimVoice();
     mixer_->startVoice(voice, *decoder, sound, paused);
     channel.emplace(*mixer_, voice);
+    if (deviceError_ != kSoundOk) retryDevice(true);
     return kSoundOk;
 }
 
@@ -211,5 +246,7 @@ int SoundSystem::addDSP(ParamEqUnit& unit) {
 }
 
 std::string SoundSystem::describe() const {
-    return "FFmpeg " + ffmpegRelease() + ", " + (output_ ? output_->description() : std::string("no output"));
+    const std::string release = "FFmpeg " + ffmpegRelease() + ", ";
+    if (deviceError_ != kSoundOk) return release + "waiting for a sound device: " + std::string(soundResultText(deviceError_));
+    return release + (output_ ? output_->description() : std::string("no output"));
 }

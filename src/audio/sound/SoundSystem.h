@@ -6,6 +6,7 @@
 // layer's own threads never call back into the caller except through update().
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,7 +36,8 @@ class SoundSystem {
 public:
     static constexpr unsigned kVersion = 0x00050100;
 
-    SoundSystem();
+    // `configuredOutput` is the output "Autodetect" picks when VELMORANT_AUDIO is unset.
+    explicit SoundSystem(std::string configuredOutput = {});
     // Closes the system when still open. Sounds must have been released before.
     ~SoundSystem();
     SoundSystem(const SoundSystem&) = delete;
@@ -59,12 +61,18 @@ public:
     // Frames per block handed to the output; the block count is the output's own business.
     int setDSPBufferSize(unsigned blockFrames, int blockCount);
 
+    // Called with kSoundOk when a sound device that was missing opens, and with the failure
+    // when init finds none or playing a sound finds it still missing; on the control thread.
+    void setDeviceReport(std::function<void(int result)> report) { deviceReport_ = std::move(report); }
     // Opens the output and starts pulling. The layer mixes in stereo, so a surround
-    // speaker mode fails with kSoundErrOutputCreateBuffer.
+    // speaker mode fails with kSoundErrOutputCreateBuffer. A sound device that cannot open
+    // does not fail it: the system runs without one, channels wait silent, and the device
+    // is tried again when a sound is played and every 10 s while a channel should play.
     int init(int maxChannels);
     // Stops the output and every channel.
     int close();
-    // Delivers the end callbacks of channels whose sound has played out.
+    // Delivers the end callbacks of channels whose sound has played out; tries a missing
+    // device again when it is due.
     int update();
 
     // A sound by file path, or by address with kSoundUrl; open-only sounds need no init.
@@ -83,6 +91,9 @@ public:
 
 private:
     int chosenOutput(AudioOutput*& output);
+    void startOutput();
+    // Makes the output afresh and opens it at the mixer's rate.
+    void retryDevice(bool reportFailure);
 
     OutputCatalog outputs_;
     int outputIndex_ = OutputCatalog::kAutodetect;
@@ -91,6 +102,9 @@ private:
     int blockFrames_ = 1024;
     std::unique_ptr<AudioOutput> output_;
     bool running_ = false;
+    int deviceError_ = 0;  // kSoundOk, or why the sound device is missing
+    uint32_t lastDeviceTry_ = 0;
+    std::function<void(int)> deviceReport_;
     // The mixer outlives close(), so channels and sounds released late stay safe.
     std::unique_ptr<Mixer> mixer_;
     std::vector<std::unique_ptr<ParamEqUnit>> units_;

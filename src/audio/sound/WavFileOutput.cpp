@@ -22,7 +22,8 @@ void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
 
 }  // namespace
 
-int WavFileOutput::open(int, int blockFrames) {
+int WavFileOutput::open(int, int blockFrames, int rate) {
+    if (rate != 0 && rate != kSampleRate) return kSoundErrOutputInit;
     blockFrames_ = std::clamp(blockFrames, 64, 4096);
     file_ = openDiskFile(path_, "wb");
     if (!file_) return kSoundErrFileWrite;

@@ -21,7 +21,7 @@ public:
     std::vector<std::string> deviceNames() const override { return {path_}; }
     int deviceChannels(int) const override { return 2; }
     bool emulated() const override { return true; }
-    int open(int device, int blockFrames) override;
+    int open(int device, int blockFrames, int rate) override;
     int sampleRate() const override { return kSampleRate; }
     int latencyFrames() const override { return 0; }
     void start(Mixer& mixer) override;
