@@ -27,6 +27,7 @@
 #include "library/Repository.h"
 #include "library/ScanJob.h"
 #include "library/Scanner.h"
+#include "platform/WakingMutex.h"
 #include "storage/FileStore.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
@@ -118,7 +119,7 @@ private:
     FileStore store_;
     Repository repository_;
     Scanner scanner_;
-    std::recursive_mutex lock_;
+    WakingMutex lock_;
     std::atomic<bool> quit_{false};
 };
 

@@ -16,6 +16,7 @@
 #include "library/Scanner.h"
 #include "library/StatusBoard.h"
 #include "platform/Clock.h"
+#include "platform/WakingMutex.h"
 #include "storage/FileStore.h"
 #include "support/MakeLibrary.h"
 #include "views/FilterSet.h"
@@ -70,7 +71,7 @@ int main() {
 
     const std::atomic<bool> quit{false};
     QuitAwareScanner scanner(quit);
-    std::recursive_mutex lock;
+    WakingMutex lock;
     const ScanJob job{repository, scanner, lock, quit, [&view] { return view.folders(); },
                       [&view](bool resetPage) { view.rebuildView(resetPage); }};
 

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <optional>
+#include <thread>
 
 #include "app/LocalCommand.h"
 #include "app/ProcessFlags.h"
@@ -20,7 +21,7 @@
 Application* theApplication = nullptr;
 
 Application::Application(FileStore& store, const ServerSettings& settings)
-    : filters(statusBoard, [this] { return currentTime; }),
+    : filters(statusBoard, [] { return static_cast<int64_t>(std::time(nullptr)); }),
       view(repository, filters),
       queue(repository),
       position(repository, view, queue),
@@ -125,6 +126,11 @@ void Application::openLibrary() {
     queue.load(settingsFolder + "queue.vmr");
     position.restore();
     std::printf("Done.\n\n");
+}
+
+const WakeSignal& Application::watchOtherThreads() {
+    lock_.setWaiter(std::this_thread::get_id());
+    return lock_.signal();
 }
 
 void Application::queueHandedPath(std::string_view path) {

@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "app/StartResult.h"
@@ -15,6 +14,7 @@
 #include "library/Scanner.h"
 #include "library/StatusBoard.h"
 #include "net/FetchWorker.h"
+#include "platform/WakingMutex.h"
 #include "server/CommandServices.h"
 #include "server/PlayStarter.h"
 #include "server/RequestHandler.h"
@@ -26,6 +26,7 @@
 class AudioEngine;
 class FileStore;
 class SongPlayer;
+class WakeSignal;
 struct ServerSettings;
 
 class Application : public RequestHandler {
@@ -49,6 +50,9 @@ public:
     // Recursive on one thread.
     void lock() { lock_.lock(); }
     void unlock() { lock_.unlock(); }
+    // For the main loop's thread: the signal turns readable whenever another thread has
+    // released the lock, having perhaps left work for the loop.
+    const WakeSignal& watchOtherThreads();
 
     // A path handed over by a second instance (quotes around it are dropped): queued and
     // saved. Takes the lock itself.
@@ -59,7 +63,7 @@ public:
     std::string programFolder;
     std::string settingsFolder;
     StatusBoard statusBoard;
-    int64_t currentTime = 0;  // seconds since 1970, taken once per main-loop pass
+    int64_t currentTime = 0;  // seconds since 1970, taken at each main-loop pass
     Repository repository;
     FilterSet filters;
     LibraryView view;
@@ -76,7 +80,7 @@ private:
     // Starts the scan worker, so it runs last.
     void resumeInterruptedScan();
 
-    std::recursive_mutex lock_;
+    WakingMutex lock_;
     QuitAwareScanner scanner_;
     std::string audioOutput_;  // the configured output, for the audio engine's start
     ScanMark scanMark_;

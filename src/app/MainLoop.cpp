@@ -1,10 +1,12 @@
 #include "app/MainLoop.h"
 
+#include <poll.h>
+
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <mutex>
 #include <string>
-#include <thread>
 
 #include "app/Application.h"
 #include "app/ProcessFlags.h"
@@ -15,28 +17,48 @@
 #include "library/RepositoryFolder.h"
 #include "platform/Clock.h"
 #include "platform/LocalChannel.h"
+#include "platform/WakeSignal.h"
 #include "storage/FileStore.h"
 #include "storage/Node.h"
 #include "text/Decimal.h"
 
 namespace {
 
-constexpr int kPassSleepMs = 10;
-constexpr int kAfterFailedOpenSleepMs = 1000;
+// No timer fires sooner than this after a pass, so a clock that lags cannot make the loop spin.
+constexpr int kShortestWaitMs = 10;
+constexpr uint32_t kAfterFailedOpenMs = 1000;
+// A playing sound is looked at this often, and at its expected end.
+constexpr uint32_t kPlayingCheckMs = 1000;
 constexpr int64_t kFlushIntervalSeconds = 10;
 constexpr uint32_t kTagSliceMs = 100;
+
+int64_t millisecondsUntilSecond(int64_t second) {
+    const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return second * 1000 - now.count();
+}
 
 }  // namespace
 
 MainLoop::MainLoop(Application& application, FileStore& store, LocalChannel& mailbox)
-    : application_(application), store_(store), mailbox_(mailbox), lastFlushTime_(std::time(nullptr)) {}
+    : application_(application), store_(store), mailbox_(mailbox) {}
 
 void MainLoop::run() {
+    const WakeSignal& otherThreads = application_.watchOtherThreads();
     while (!quitRequested) {
-        const int sleepMs = runPass();
+        const int timeoutMs = runPass();
+        if (quitRequested) break;
+        waitForWork(otherThreads, timeoutMs);
         if (auto path = mailbox_.receive()) application_.queueHandedPath(*path);
-        std::this_thread::sleep_for(std::chrono::milliseconds(sleepMs));
     }
+    requestQuit();
+}
+
+void MainLoop::waitForWork(const WakeSignal& otherThreads, int timeoutMs) const {
+    pollfd watch[] = {{otherThreads.handle(), POLLIN, 0}, {mailbox_.handle(), POLLIN, 0},
+                      {quitSignal().handle(), POLLIN, 0}};
+    poll(watch, std::size(watch), timeoutMs);
+    if (watch[0].revents != 0) otherThreads.drain();
 }
 
 int MainLoop::runPass() {
@@ -45,13 +67,11 @@ int MainLoop::runPass() {
     application_.currentTime = std::time(nullptr);
     application_.statusBoard.expire(application_.currentTime);
     readTagsForAWhile();
-    // Play counts and tags wait for the ten-second rhythm; a user's change asks for sooner.
-    const bool regularFlush = application_.currentTime >= lastFlushTime_ + kFlushIntervalSeconds;
-    if (regularFlush) lastFlushTime_ = application_.currentTime;
-    if (regularFlush || store_.flushDue()) store_.storeFlush();
+    flushStore();
     store_.storeUnloadIdle();
     application_.audioEngine->update();
-    return handlePlaybackSignal();
+    handlePlaybackSignal();
+    return untilNextWork();
 }
 
 // At most one slice of about 100 ms every 100 ms, so requests get the lock in between.
@@ -68,16 +88,59 @@ void MainLoop::readTagsForAWhile() {
     }
 }
 
+// Play counts and tags wait ten seconds from the change that found the store clean; a
+// user's change asks for sooner. A clean store sets no timer.
+void MainLoop::flushStore() {
+    const int64_t now = application_.currentTime;
+    if (!store_.hasUnwritten()) {
+        unwrittenSince_.reset();
+    } else if (!unwrittenSince_) {
+        unwrittenSince_ = now;
+    }
+    const bool regularFlush = unwrittenSince_ && now >= *unwrittenSince_ + kFlushIntervalSeconds;
+    if (!regularFlush && !store_.flushDue()) return;
+    store_.storeFlush();
+    unwrittenSince_.reset();
+    if (store_.hasUnwritten()) unwrittenSince_ = now;
+}
+
 // A finished song is counted; either way the next one starts. A song that could not be
-// opened makes the loop wait a second, so a run of bad files is skipped at that pace.
-int MainLoop::handlePlaybackSignal() {
+// opened holds the next signal back for a second, so a run of bad files is skipped at that pace.
+void MainLoop::handlePlaybackSignal() {
+    if (signalsHeldUntil_) {
+        if (static_cast<int32_t>(millisecondClock() - *signalsHeldUntil_) < 0) return;
+        signalsHeldUntil_.reset();
+    }
     SongPlayer& player = *application_.player;
     const PlaybackSignal signal = player.playbackSignal();
-    if (signal == PlaybackSignal::kNone) return kPassSleepMs;
+    if (signal == PlaybackSignal::kNone) return;
     if (signal == PlaybackSignal::kEnded) countPlay();
     player.clearPlaybackSignal();
+    if (signal == PlaybackSignal::kOpenFailed) signalsHeldUntil_ = millisecondClock() + kAfterFailedOpenMs;
     if (application_.position.step(true)) application_.playStarter.startCurrentItem();
-    return signal == PlaybackSignal::kOpenFailed ? kAfterFailedOpenSleepMs : kPassSleepMs;
+}
+
+// The soonest of the timers: the next tag slice, the store's flush and unloading, the
+// oldest message's expiry, a held playback signal, a playing song's end.
+int MainLoop::untilNextWork() const {
+    int64_t soonest = -1;
+    const auto consider = [&soonest](int64_t ms) {
+        ms = std::max<int64_t>(ms, kShortestWaitMs);
+        soonest = soonest < 0 ? ms : std::min(soonest, ms);
+    };
+    const uint32_t now = millisecondClock();
+    if (!application_.repository.pendingTags.empty()) consider(int64_t{kTagSliceMs} + 1 - (now - lastSliceStart_));
+    if (const auto ms = store_.untilTimedWork()) consider(*ms);
+    if (unwrittenSince_) consider(millisecondsUntilSecond(*unwrittenSince_ + kFlushIntervalSeconds));
+    if (const auto expiry = application_.statusBoard.nextExpiry()) consider(millisecondsUntilSecond(*expiry));
+    if (signalsHeldUntil_) consider(static_cast<int32_t>(*signalsHeldUntil_ - now));
+    const SongPlayer& player = *application_.player;
+    if (player.isSounding()) {
+        const uint32_t length = player.lengthMs();
+        const uint32_t position = player.positionMs();
+        consider(player.isEndless() ? kPlayingCheckMs : std::min<int64_t>(kPlayingCheckMs, int64_t{length} - position));
+    }
+    return static_cast<int>(soonest);
 }
 
 void MainLoop::countPlay() {

@@ -1,33 +1,40 @@
 #pragma once
-// The main thread's polling loop: every 10 ms it takes the application lock and does
-// the slow periodic work (rebuilding a dirty view, reading pending tags in slices, saving
-// and unloading the store, expiring messages, driving the audio engine and moving on when
-// a song ends), then takes in a path a second instance handed over.
+// The main thread's loop: it takes the application lock for a pass of the periodic work
+// (rebuilding a dirty view, reading pending tags in slices, saving and unloading the store,
+// expiring messages, driving the audio engine and moving on when a song ends), then takes
+// in a path a second instance handed over, and sleeps until there is work again: another
+// thread released the lock, a second instance or quit knocks, or a timer of that work is due.
 
 #include <cstdint>
+#include <optional>
 
 class Application;
 class FileStore;
 class LocalChannel;
+class WakeSignal;
 
 class MainLoop {
 public:
     // The mailbox brings the paths of second instances; one is taken per pass.
     MainLoop(Application& application, FileStore& store, LocalChannel& mailbox);
-    // Passes until quit is requested.
+    // Passes until quit is requested, then makes sure quitSignal() shows it.
     void run();
-    // One pass under the lock; returns how long to sleep after it, in milliseconds.
+    // One pass under the lock; returns how long to sleep at most after it, in
+    // milliseconds, or -1 when nothing is due without being woken.
     int runPass();
 
 private:
+    void waitForWork(const WakeSignal& otherThreads, int timeoutMs) const;
     void readTagsForAWhile();
-    // Returns how long to sleep after the pass.
-    int handlePlaybackSignal();
+    void flushStore();
+    void handlePlaybackSignal();
     void countPlay();
+    int untilNextWork() const;
 
     Application& application_;
     FileStore& store_;
     LocalChannel& mailbox_;
-    int64_t lastFlushTime_;
+    std::optional<int64_t> unwrittenSince_;  // seconds; the first pass that saw the store changed
     uint32_t lastSliceStart_ = 0;
+    std::optional<uint32_t> signalsHeldUntil_;  // after a failed open, on the millisecond clock
 };

@@ -15,6 +15,7 @@
 #include "desktop/DesktopBus.h"
 #include "platform/DiskFile.h"
 #include "platform/LocalChannel.h"
+#include "platform/WakeSignal.h"
 #include "server/ServerThread.h"
 #include "storage/FileStore.h"
 
@@ -41,6 +42,7 @@ ServerConfig serverConfig(const ServerSettings& settings, const std::string& pro
     config.access = settings.access;
     config.hostNames = settings.hostNames;
     config.webFolder = programFolder + "web";
+    config.quitHandle = quitSignal().handle();
     return config;
 }
 

@@ -113,6 +113,12 @@ bool LayerSongPlayer::isPaused() const {
     return paused;
 }
 
+// A channel goes stale once update() has delivered its end.
+bool LayerSongPlayer::isSounding() const {
+    bool paused = true;
+    return sound_ && channel_ && channel_->getPaused(paused) == kSoundOk && !paused;
+}
+
 void LayerSongPlayer::setVolume(float volume) {
     volume_ = volume;
     if (channel_) channel_->setVolume(volume);

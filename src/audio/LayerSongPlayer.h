@@ -30,6 +30,7 @@ public:
     unsigned lengthMs() const override;
     bool isPlaying() const override { return channel_.has_value(); }
     bool isPaused() const override;
+    bool isSounding() const override;
     float volume() const override { return volume_; }
     void setVolume(float volume) override;
     float frequency() const override;

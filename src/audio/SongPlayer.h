@@ -33,6 +33,8 @@ public:
     // From play() until stop(), also once the song has ended by itself.
     virtual bool isPlaying() const = 0;
     virtual bool isPaused() const = 0;
+    // Started, not paused, and its end not yet delivered: the main loop watches for that end.
+    virtual bool isSounding() const = 0;
     // The application's volume, 0.0 to 1.0: the level of this song and of songs started later.
     virtual float volume() const = 0;
     virtual void setVolume(float volume) = 0;

@@ -4,6 +4,7 @@
 #include "library/ScanMark.h"
 #include "library/Scanner.h"
 #include "platform/Memory.h"
+#include "platform/WakingMutex.h"
 #include "text/StrList.h"
 
 namespace {

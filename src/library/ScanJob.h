@@ -5,7 +5,6 @@
 
 #include <atomic>
 #include <functional>
-#include <mutex>
 #include <span>
 #include <string_view>
 
@@ -13,11 +12,12 @@ class Repository;
 class RepositoryFolder;
 class ScanMark;
 class Scanner;
+class WakingMutex;
 
 struct ScanJob {
     Repository& repository;
     Scanner& scanner;
-    std::recursive_mutex& lock;  // the application lock
+    WakingMutex& lock;  // the application lock
     const std::atomic<bool>& quitRequested;
     // Under the lock: the folders of the current view, where a root that is also a
     // subfolder of another root is found. May be empty.

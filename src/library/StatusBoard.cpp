@@ -8,6 +8,14 @@ void StatusBoard::post(int slot, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
+std::optional<int64_t> StatusBoard::nextExpiry() const {
+    std::optional<int64_t> soonest;
+    for (const auto& slot : slots_) {
+        if (slot && (!soonest || slot->postedAt + 2 < *soonest)) soonest = slot->postedAt + 2;
+    }
+    return soonest;
+}
+
 void StatusBoard::expire(int64_t now) {
     for (auto& slot : slots_) {
         if (slot && slot->postedAt + 2 <= now) slot.reset();

@@ -20,6 +20,8 @@ public:
     void postError(std::string_view text) { post(kError, text); }
     // Drops messages posted two or more seconds before `now`.
     void expire(int64_t now);
+    // The second at which expire will drop the oldest message; nothing without messages.
+    std::optional<int64_t> nextExpiry() const;
 
     const std::optional<Message>& info() const { return slots_[kInfo]; }
     const std::optional<Message>& error() const { return slots_[kError]; }

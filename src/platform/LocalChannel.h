@@ -19,6 +19,8 @@ public:
     LocalChannel& operator=(const LocalChannel&) = delete;
 
     bool listening() const { return listener_.valid(); }
+    // For poll(): readable when a message waits; negative when not listening.
+    int handle() const { return listener_.get(); }
     // Takes at most one waiting message without blocking.
     std::optional<std::string> receive();
 

@@ -5,7 +5,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -23,11 +22,12 @@ class Scanner;
 class ScanWorker;
 class SongPlayer;
 class StatusBoard;
+class WakingMutex;
 
 struct CommandServices {
     FileStore& store;
     std::atomic<bool>& quitRequested;
-    std::recursive_mutex& lock;  // the application lock, for work the commands start
+    WakingMutex& lock;  // the application lock, for work the commands start
     Repository& repository;
     FilterSet& filters;
     LibraryView& view;

@@ -35,7 +35,7 @@ bool readable(int handle) {
 
 }  // namespace
 
-// The listener first, then the owners' sockets in order, then the wake signal.
+// The listener first, then the owners' sockets in order, then the wake signal and the quit handle.
 struct HttpServer::Watch {
     std::vector<pollfd> fds;
     std::vector<Connections::iterator> owners;
@@ -46,7 +46,7 @@ struct HttpServer::Watch {
         owners.push_back(connection);
     }
     bool ready(size_t ownerIndex) const { return fds[ownerIndex + 1].revents != 0; }
-    bool woken() const { return fds.back().revents != 0; }
+    bool woken() const { return fds[owners.size() + 1].revents != 0; }
 };
 
 HttpServer::HttpServer(ServerConfig config, RequestHandler& handler)
@@ -115,7 +115,15 @@ void HttpServer::waitForActivity(Watch& watch) {
     watch.waitingCount = waiting_.size();
     for (auto it = sending_.begin(); it != sending_.end(); ++it) watch.add(it, POLLOUT);
     watch.fds.push_back({wake_->handle(), POLLIN, 0});
-    poll(watch.fds.data(), watch.fds.size(), kPollTimeoutMs);
+    watch.fds.push_back({config_.quitHandle, POLLIN, 0});
+    poll(watch.fds.data(), watch.fds.size(), pollTimeout());
+}
+
+// Waiting, sending and finished connections all run on timers (headers, silence, closing),
+// as does a paused accept; with none of them only a socket, a deferred answer or quit wakes us.
+int HttpServer::pollTimeout() const {
+    const bool timed = !waiting_.empty() || !sending_.empty() || !finished_.empty() || acceptPaused_;
+    return timed || config_.quitHandle < 0 ? kPollTimeoutMs : -1;
 }
 
 bool HttpServer::accepting(uint32_t now) const {

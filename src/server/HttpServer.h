@@ -33,8 +33,9 @@ public:
     // "Server started. ...". False, with the socket error on standard output, when the port
     // cannot be bound.
     bool start();
-    // Serves until `quit` is set; the flag is tested between requests and at least every
-    // 100 ms. Closes every connection before it returns.
+    // Serves until `quit` is set; the flag is tested between requests, and at least every
+    // 100 ms unless the configuration's quit handle wakes the server. Closes every
+    // connection before it returns.
     void serve(const std::atomic<bool>& quit);
 
     // The listening port: the configured one, or the one the system chose for port 0.
@@ -58,6 +59,7 @@ private:
     struct Watch;  // the sockets of one poll
 
     void waitForActivity(Watch& watch);
+    int pollTimeout() const;
     void acceptArrivals(uint32_t now);
     void handleArrived(const Watch& watch, const std::atomic<bool>& quit);
     void handle(Connections::iterator connection);

@@ -8,6 +8,7 @@
 #include "library/StatusBoard.h"
 #include "net/HttpClient.h"
 #include "platform/DiskFile.h"
+#include "platform/WakingMutex.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"

@@ -7,6 +7,7 @@
 #include "library/ScanJob.h"
 #include "library/ScanWorker.h"
 #include "library/StatusBoard.h"
+#include "platform/WakingMutex.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
 #include "server/HttpConnection.h"

@@ -5,6 +5,7 @@
 #include "library/LibraryItem.h"
 #include "library/Playlist.h"
 #include "net/FetchWorker.h"
+#include "platform/WakingMutex.h"
 #include "storage/Node.h"
 #include "views/PlayPosition.h"
 
@@ -15,7 +16,7 @@ constexpr std::string_view kNoStream = "error";
 
 }  // namespace
 
-PlayStarter::PlayStarter(std::recursive_mutex& lock, PlayPosition& position, std::unique_ptr<SongPlayer>& player,
+PlayStarter::PlayStarter(WakingMutex& lock, PlayPosition& position, std::unique_ptr<SongPlayer>& player,
                          FetchWorker& fetches)
     : lock_(lock), position_(position), player_(player), fetches_(fetches) {}
 

@@ -7,17 +7,17 @@
 
 #include <cstdint>
 #include <memory>
-#include <mutex>
 
 class FetchWorker;
 class PlayPosition;
 class SongPlayer;
 class Str;
+class WakingMutex;
 
 class PlayStarter {
 public:
     // Everything must outlive the worker's jobs.
-    PlayStarter(std::recursive_mutex& lock, PlayPosition& position, std::unique_ptr<SongPlayer>& player,
+    PlayStarter(WakingMutex& lock, PlayPosition& position, std::unique_ptr<SongPlayer>& player,
                 FetchWorker& fetches);
 
     // Under the application lock. Does nothing without a current item.
@@ -28,7 +28,7 @@ public:
 private:
     void openFetched(uint64_t start, const Str& stream);
 
-    std::recursive_mutex& lock_;
+    WakingMutex& lock_;
     PlayPosition& position_;
     std::unique_ptr<SongPlayer>& player_;
     FetchWorker& fetches_;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/WakingMutex.h"
 #include "server/CommandServices.h"
 #include "server/CommandTable.h"
 #include "server/Commands.h"
@@ -41,7 +42,7 @@ std::optional<std::string> refusalReason(const HttpConnection& connection, bool 
 
 }  // namespace
 
-void handleRequest(HttpConnection& connection, CommandServices& services, std::recursive_mutex& lock) {
+void handleRequest(HttpConnection& connection, CommandServices& services, WakingMutex& lock) {
     if (!connection.server().isAllowed(connection.peer().view())) {
         connection.sendForbidden();
         return;

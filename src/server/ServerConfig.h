@@ -17,4 +17,7 @@ struct ServerConfig {
     std::function<std::time_t()> now = [] { return std::time(nullptr); };
     // How long an accepted connection may stay silent, or stall its answer, before it is dropped.
     std::chrono::milliseconds silenceLimit{10000};
+    // A descriptor that turns readable once quit is asked for. With one, the server sleeps
+    // without a time-out while no connection waits on a timer; without, it looks every 100 ms.
+    int quitHandle = -1;
 };

@@ -8,9 +8,10 @@
 class HttpServer;
 class RequestHandler;
 
-// Sets `running`, starts the server and serves until `quit` is set (seen within about
-// 100 ms), then closes everything and clears `running`. When the port cannot be bound it
-// reports the socket error and returns at once. The handler must outlive the call.
+// Sets `running`, starts the server and serves until `quit` is set (seen at once with the
+// configuration's quit handle, else within about 100 ms), then closes everything and clears
+// `running`. When the port cannot be bound it reports the socket error and returns at once.
+// The handler must outlive the call.
 void runServerThread(ServerConfig config, RequestHandler& handler, std::atomic<bool>& running,
                      const std::atomic<bool>& quit);
 

@@ -90,3 +90,9 @@ void Cluster::moveOpenCountFrom(Cluster& other) {
 bool Cluster::idle(uint32_t now, uint32_t idleMilliseconds) const {
     return loaded_ && openCount_ == 0 && now - lastCloseTime_ > idleMilliseconds;
 }
+
+std::optional<uint32_t> Cluster::untilIdle(uint32_t now, uint32_t idleMilliseconds) const {
+    if (!loaded_ || openCount_ != 0) return std::nullopt;
+    const uint32_t elapsed = now - lastCloseTime_;
+    return elapsed > idleMilliseconds ? 0 : idleMilliseconds + 1 - elapsed;
+}

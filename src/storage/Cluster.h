@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -42,6 +43,8 @@ public:
     void moveOpenCountFrom(Cluster& other);
     // Loaded, no file open, and the last close more than `idleMilliseconds` ago.
     bool idle(uint32_t now, uint32_t idleMilliseconds) const;
+    // Milliseconds until idle() turns true; nothing while unloaded or a file is open.
+    std::optional<uint32_t> untilIdle(uint32_t now, uint32_t idleMilliseconds) const;
 
 private:
     void indexFile(Files::iterator file);

@@ -116,6 +116,27 @@ bool FileStore::flushDue() const {
     return flushDueAt_ && static_cast<int32_t>(clock_() - *flushDueAt_) >= 0;
 }
 
+bool FileStore::hasUnwritten() const {
+    if (!keptDiskFiles_.empty()) return true;
+    for (const auto& cluster : clusters_) {
+        if (cluster && cluster->dirty()) return true;
+    }
+    return false;
+}
+
+std::optional<uint32_t> FileStore::untilTimedWork() const {
+    const uint32_t now = clock_();
+    std::optional<uint32_t> soonest;
+    const auto consider = [&soonest](uint32_t ms) { soonest = soonest ? std::min(*soonest, ms) : ms; };
+    if (flushDueAt_) consider(static_cast<uint32_t>(std::max<int32_t>(0, static_cast<int32_t>(*flushDueAt_ - now))));
+    for (const auto& cluster : clusters_) {
+        // One whose writes fail waits for the flushes, as storeUnloadIdle leaves it.
+        if (!cluster || (cluster->dirty() && trouble_.failing(cluster->filePath()))) continue;
+        if (const auto ms = cluster->untilIdle(now, kIdleMilliseconds)) consider(*ms);
+    }
+    return soonest;
+}
+
 void FileStore::storeUnloadIdle() {
     const uint32_t now = clock_();
     for (auto& cluster : clusters_) {

@@ -60,6 +60,11 @@ public:
     void storeFlushSoon();
     // Whether the flush asked for by storeFlushSoon is due.
     bool flushDue() const;
+    // Something a flush would write: a changed cluster or a disk file whose write failed.
+    bool hasUnwritten() const;
+    // Milliseconds until flushDue() or storeUnloadIdle has work; nothing when neither will
+    // without a further change.
+    std::optional<uint32_t> untilTimedWork() const;
     // Counts the writes into the store, so a caller can tell whether some work changed it.
     uint64_t changeCount() const { return changeCount_; }
     // Unloads clusters with nothing open whose last close is over five seconds old; one

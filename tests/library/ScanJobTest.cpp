@@ -8,6 +8,7 @@
 #include "library/ScanJob.h"
 #include "library/ScanMark.h"
 #include "library/ScanWorker.h"
+#include "platform/WakingMutex.h"
 
 class ScanJobTest : public LibraryFixture {
 protected:
@@ -26,7 +27,7 @@ protected:
     }
     std::string firstEntry(const RepositoryFolder& folder) { return folder.content().firstChild()->value(); }
 
-    std::recursive_mutex lock;
+    WakingMutex lock;
     std::atomic<bool> quit{false};
     std::vector<bool> rebuilds;
 };

@@ -47,6 +47,7 @@ public:
     ChildProcess& operator=(const ChildProcess&) = delete;
 
     bool started() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     void signal(int number) const { kill(pid_, number); }
 
     // The exit code (128 + signal when killed), or nothing when it still runs after the wait.
