@@ -15,6 +15,8 @@ inline constexpr std::string_view kPlaylist = "PLAYLIST";
 inline constexpr std::string_view kChannels = "CHANNELS";
 // A station's direct stream address, for the user's own stations without a playlist.
 inline constexpr std::string_view kStream = "STREAM";
+// Set by the tag reading: a song with a cover picture inside.
+inline constexpr std::string_view kPicture = "PICTURE";
 
 }  // namespace entry
 

@@ -154,3 +154,14 @@ bool RepositoryFolder::chooseCover(int pictures) {
     content_.linkChild(content_.unlinkChild(choice), true);
     return true;
 }
+
+const Node* RepositoryFolder::songWithPicture() const {
+    for (const Node& child : content_.children()) {
+        if (child.hasName(entry::kAudio) && child.findChild(entry::kPicture)) return &child;
+    }
+    return nullptr;
+}
+
+bool RepositoryFolder::hasPicture() const {
+    return content_.findChild(entry::kImage) || songWithPicture();
+}

@@ -44,6 +44,10 @@ public:
     // name, else "folder", else "cover"; of several, the first "front" and the last of
     // the others in sort order. True when the order changed.
     bool chooseCover(int pictures);
+    // The first song whose tags showed an embedded picture; null when none did.
+    const Node* songWithPicture() const;
+    // A picture file of its own, else a song with an embedded picture.
+    bool hasPicture() const;
 
     // Without its trailing "/": the file system's root is "".
     const Str& path() const { return path_; }
