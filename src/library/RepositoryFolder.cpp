@@ -128,8 +128,8 @@ std::unique_ptr<RepositoryFolder> RepositoryFolder::removeChild(const Repository
     return removed;
 }
 
-bool RepositoryFolder::synchronise(const Node& scanned, Repository& repository) {
-    FolderSynchroniser(*this, repository).run(scanned);
+bool RepositoryFolder::synchronise(const Node& scanned, Repository& repository, SongMoves* moves) {
+    FolderSynchroniser(*this, repository, moves).run(scanned);
     return true;
 }
 
