@@ -9,12 +9,14 @@
 #include "support/CoverPicture.h"
 #include "support/PlayerInstance.h"
 #include "support/Polling.h"
+#include "support/SongFiles.h"
 
 using namespace std::chrono_literals;
 
 // Songs of the newer formats, each in a folder of its own without a picture file: each is
 // listed with its tags and length, plays to its end through the null output, and a cover
-// inside the song is what the folder shows. (ffmpeg writes no Monkey's Audio or DSF.)
+// inside the song is what the folder shows. The library summary counts them. (ffmpeg
+// writes no Monkey's Audio or DSF.)
 TEST(Formats, NewerFormatsAreListedTaggedPlayedAndShowTheirCover) {
     PlayerInstance player;
     const std::string music = player.root() + "music";
@@ -40,6 +42,8 @@ TEST(Formats, NewerFormatsAreListedTaggedPlayedAndShowTheirCover) {
     ASSERT_TRUE(running);
     const std::vector<std::string> rows = player.scanSongs(music, formats.size());
     ASSERT_EQ(rows.size(), formats.size());
+    // Counted before its tags are read, then as untagged, and as one more without a picture.
+    TempFolder::write(music + "/wv/plain.WAV", silentWav(500, 8000, 1));
     ASSERT_TRUE(waitUntil([&] { return player.body("/scanstatus").find("\nTAGS_PENDING 0\n") != std::string::npos; },
                           10s, 50ms));
 
@@ -77,6 +81,23 @@ TEST(Formats, NewerFormatsAreListedTaggedPlayedAndShowTheirCover) {
         EXPECT_NE(answer.find("\r\nContent-Type: image/png\r\n"), std::string::npos) << answer.substr(0, 300);
         EXPECT_EQ(PlayerInstance::bodyOf(answer), TempFolder::read(png));
         EXPECT_EQ(player.body("/img&id=" + folder + "&nr=1"), "ok");
+    }
+
+    player.body("/scan");
+    ASSERT_TRUE(waitUntil([&] {
+        const std::string status = player.body("/scanstatus");
+        return status.find("\nSCANS 2\n") != std::string::npos &&
+               status.find("\nTAGS_PENDING 0\n") != std::string::npos;
+    }, 10s, 50ms));
+    const std::string summary = player.body("/getinfo_library");
+    const std::vector<std::string> lines = {
+        "<tr><td>Songs</td><td>10</td></tr>", "<tr><td>Songs without tags</td><td>1</td></tr>",
+        "<tr><td>Songs whose tags are not read yet</td><td>0</td></tr>",
+        "<tr><td>Songs without a picture</td><td>4</td></tr>", "<tr><td>m4a</td><td>1</td></tr>",
+        "<tr><td>wav</td><td>1</td></tr>",
+        "<H2>Largest folders</H2><table><tr><td>" + music + "/wv</td><td>2</td></tr>"};
+    for (const std::string& line : lines) {
+        EXPECT_NE(summary.find(line), std::string::npos) << line << "\n" << summary;
     }
     EXPECT_EQ(PlayerInstance::stop(*running), 0);
 }
