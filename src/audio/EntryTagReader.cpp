@@ -8,6 +8,9 @@
 #include "audio/TagMapping.h"
 #include "audio/sound/Sound.h"
 #include "audio/sound/SoundResult.h"
+#include "library/EntryNames.h"
+#include "library/SongDigest.h"
+#include "platform/DiskFile.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
 #include "text/Encoding.h"
@@ -30,6 +33,16 @@ std::optional<std::string> storedValue(std::string_view key, const SoundTag& tag
     }
     trimTrailingBlanks(value);
     return value;
+}
+
+// What a later scan recognises the file by once it is moved: its size, and for a song
+// without title and artist, which nothing else tells apart, its content digest.
+void keepRecognisable(Node& entry, std::string_view path) {
+    const std::optional<DiskFileStatus> status = statDiskFile(path);
+    if (!status) return;
+    entry.setChild(entry::kSize, std::to_string(status->size));
+    if (entry.findChild("TITLE") || entry.findChild("ARTIST")) return;
+    if (const std::optional<std::string> digest = songDigest(path)) entry.setChild(entry::kDigest, *digest);
 }
 
 }  // namespace
@@ -67,5 +80,6 @@ bool EntryTagReader::readSong(Node& entry, std::string_view path, std::string_vi
         entry.setChild(key, *value);
         changed = true;
     }
+    keepRecognisable(entry, path);
     return changed;
 }

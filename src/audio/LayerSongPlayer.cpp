@@ -39,7 +39,6 @@ LayerSongPlayer::~LayerSongPlayer() {
 }
 
 bool LayerSongPlayer::open(std::string_view path, bool play) {
-    if (findNoCase(path, ".m4a") != std::string_view::npos) return false;
     stop();
     release();
     const int result = system_.createSound(path, modeFor(path, play), sound_);

@@ -17,7 +17,6 @@ public:
     // With `play` it starts playing; a failure then sets PlaybackSignal::kOpenFailed. A
     // sound that fails once started (a stream that cannot connect or ends before any audio)
     // fails the same way when its end arrives: its error posted, the sound released.
-    // Paths containing ".m4a" (any case) are refused at once, changing nothing.
     virtual bool open(std::string_view path, bool play) = 0;
     virtual void release() = 0;
     // Clears the playback signal whether or not a song was playing.

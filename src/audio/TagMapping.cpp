@@ -52,8 +52,8 @@ std::string_view entryKeyForTag(std::string_view tagName) {
 }
 
 bool isStoredTagKey(std::string_view key) {
-    static constexpr std::array<std::string_view, 7> kStored = {"TITLE", "TRACK", "ARTIST", "ALBUM",
-                                                                "YEAR",  "GENRE", "BPM"};
+    static constexpr std::array<std::string_view, 8> kStored = {"TITLE", "TRACK", "ARTIST", "ALBUM",
+                                                                "YEAR",  "GENRE", "BPM",    "PICTURE"};
     for (const std::string_view stored : kStored) {
         if (stored == key) return true;
     }

@@ -1,5 +1,5 @@
 #pragma once
-// How reported tags become the keys of a library entry: the name mapping, the seven keys
+// How reported tags become the keys of a library entry: the name mapping, the keys
 // that are kept, the genre numbers and their names, and the trimming of values.
 
 #include <optional>
@@ -8,7 +8,8 @@
 
 // TIT2 gives TITLE, TCON GENRE, icy-name ALBUM, ...; any other name stays itself.
 std::string_view entryKeyForTag(std::string_view tagName);
-// TITLE, TRACK, ARTIST, ALBUM, YEAR, GENRE and BPM.
+// TITLE, TRACK, ARTIST, ALBUM, YEAR, GENRE and BPM, and PICTURE, which marks a song with
+// an embedded cover picture.
 bool isStoredTagKey(std::string_view key);
 // A genre value: after one optional "(", a number names a genre of the table (0 to 147)
 // and a larger one drops the tag (nullopt); any other text stays as it is.

@@ -31,7 +31,8 @@ bool hasExtension(std::string_view name, std::initializer_list<std::string_view>
 
 bool isAudioFile(std::string_view name) {
     return hasExtension(name, {"wma", "aiff", "asf", "aac", "raw", "mp3", "mp4", "mp2", "wav", "ogg", "flac",
-                               "mod", "s3m", "xm", "it", "cdda", "fsb", "sf2", "dls"});
+                               "mod", "s3m", "xm", "it", "cdda", "fsb", "sf2", "dls",
+                               "m4a", "m4b", "alac", "opus", "oga", "aif", "wv", "ape", "dsf", "mka", "webm"});
 }
 
 bool isImageFile(std::string_view name) {

@@ -10,6 +10,7 @@
 #include "library/FileKinds.h"
 #include "library/Repository.h"
 #include "library/RepositoryFolder.h"
+#include "library/SongMoves.h"
 #include "storage/Node.h"
 
 namespace {
@@ -20,8 +21,8 @@ Str currentTimeText() {
 
 }  // namespace
 
-FolderSynchroniser::FolderSynchroniser(RepositoryFolder& folder, Repository& repository)
-    : folder_(folder), repository_(repository) {}
+FolderSynchroniser::FolderSynchroniser(RepositoryFolder& folder, Repository& repository, SongMoves* moves)
+    : folder_(folder), repository_(repository), moves_(moves) {}
 
 void FolderSynchroniser::run(const Node& scanned) {
     // A directory that could not be listed says nothing about what it holds.
@@ -63,7 +64,7 @@ void FolderSynchroniser::visitDirectory(const Node& scanned) {
         addDirectory(scanned);
         return;
     }
-    existing->second->synchronise(scanned, repository_);
+    existing->second->synchronise(scanned, repository_, moves_);
     found_.insert(existing->second->listNode());
 }
 
@@ -72,7 +73,7 @@ void FolderSynchroniser::addDirectory(const Node& scanned) {
     Node* listNode = folder_.content().appendChild(entry::kList, scanned.childValue(scan::kName, ""));
     auto child = std::make_unique<RepositoryFolder>(listNode, &folder_);
     child->load(scanned.value());
-    child->synchronise(scanned, repository_);
+    child->synchronise(scanned, repository_, moves_);
     folder_.addChild(std::move(child));
     changed_ = true;
 }
@@ -96,6 +97,7 @@ void FolderSynchroniser::matchOrAdd(std::unordered_map<std::string_view, Node*>&
     if (added && kind == entry::kAudio) {
         added->appendChild(entry::kAdded, currentTimeText());
         ++repository_.scanTally.added;
+        if (moves_) moves_->added(*added, folder_);
     }
     changed_ = true;
 }
@@ -103,11 +105,15 @@ void FolderSynchroniser::matchOrAdd(std::unordered_map<std::string_view, Node*>&
 void FolderSynchroniser::removeVanishedEntries() {
     for (Node* vanished : entries_) {
         if (found_.contains(vanished)) continue;
+        changed_ = true;
+        if (moves_ && vanished->hasName(entry::kAudio)) {
+            moves_->vanished(folder_.content().unlinkChild(vanished), folder_);
+            continue;
+        }
         std::printf("Removing %s from repository.\n", vanished->value());
         if (vanished->hasName(entry::kAudio)) ++repository_.scanTally.removed;
         repository_.retireEntry(*vanished);
         Node::destroy(folder_.content().unlinkChild(vanished));
-        changed_ = true;
     }
 }
 
@@ -118,6 +124,7 @@ void FolderSynchroniser::detachVanishedFolders() {
         std::printf("Removing path %s from repository.\n", vanished->value());
         for (const auto& child : folder_.children()) {
             if (child->listNode() != vanished) continue;
+            if (moves_) moves_->vanishedFolder(*child);
             holder.addChild(folder_.removeChild(*child));
             break;
         }

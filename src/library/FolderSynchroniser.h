@@ -1,8 +1,9 @@
 #pragma once
 // One pass of bringing a folder in line with its scanned directory: new files and
 // subfolders are added, vanished ones removed (entries retired, subfolders detached), the
-// folder picture chosen and the folder saved when anything changed. Runs under the
-// application lock.
+// folder picture chosen and the folder saved when anything changed. With SongMoves, vanished
+// songs go to it instead of being retired here, and added songs are reported to it. Runs
+// under the application lock.
 
 #include <string_view>
 #include <unordered_map>
@@ -12,10 +13,11 @@
 class Node;
 class Repository;
 class RepositoryFolder;
+class SongMoves;
 
 class FolderSynchroniser {
 public:
-    FolderSynchroniser(RepositoryFolder& folder, Repository& repository);
+    FolderSynchroniser(RepositoryFolder& folder, Repository& repository, SongMoves* moves);
     // `scanned` is the directory's PATH node of the scan tree.
     void run(const Node& scanned);
 
@@ -31,6 +33,7 @@ private:
 
     RepositoryFolder& folder_;
     Repository& repository_;
+    SongMoves* moves_;
     std::vector<Node*> entries_;  // AUDIO, IMAGE and RADIO entries in content order
     std::unordered_map<std::string_view, Node*> audio_;  // the first entry of each name
     std::unordered_map<std::string_view, Node*> images_;

@@ -81,7 +81,8 @@ StrList Repository::musicFolderPaths() {
     return paths;
 }
 
-bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* const> viewFolders) {
+bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* const> viewFolders,
+                          SongMoves* moves) {
     const std::string_view path = scannedRoot.value();
     const auto samePath = [path](const RepositoryFolder* folder) { return folder->path() == path; };
     RepositoryFolder* folder = nullptr;
@@ -96,7 +97,7 @@ bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* c
         folder = &addTopLevelFolder();
         folder->load(path);
     }
-    return folder->synchronise(scannedRoot, *this);
+    return folder->synchronise(scannedRoot, *this, moves);
 }
 
 void Repository::retireEntry(Node& entry) {

@@ -18,6 +18,7 @@
 #include "text/Str.h"
 #include "text/StrList.h"
 
+class SongMoves;
 struct LibraryItem;
 
 class Repository {
@@ -55,8 +56,10 @@ public:
     StrList musicFolderPaths();
 
     // Merges one scanned root into the top-level folder of its path, else the view folder
-    // of that path (`viewFolders`, in view order), else a new top-level folder.
-    bool syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* const> viewFolders);
+    // of that path (`viewFolders`, in view order), else a new top-level folder; vanished and
+    // added songs go to `moves` when given.
+    bool syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* const> viewFolders,
+                  SongMoves* moves = nullptr);
     // Before an entry node is destroyed: its item (if any) leaves pendingTags, the retire
     // hook and the index.
     void retireEntry(Node& entry);

@@ -128,8 +128,8 @@ std::unique_ptr<RepositoryFolder> RepositoryFolder::removeChild(const Repository
     return removed;
 }
 
-bool RepositoryFolder::synchronise(const Node& scanned, Repository& repository) {
-    FolderSynchroniser(*this, repository).run(scanned);
+bool RepositoryFolder::synchronise(const Node& scanned, Repository& repository, SongMoves* moves) {
+    FolderSynchroniser(*this, repository, moves).run(scanned);
     return true;
 }
 
@@ -153,4 +153,15 @@ bool RepositoryFolder::chooseCover(int pictures) {
     if (!choice || choice == content_.firstChild()) return false;
     content_.linkChild(content_.unlinkChild(choice), true);
     return true;
+}
+
+const Node* RepositoryFolder::songWithPicture() const {
+    for (const Node& child : content_.children()) {
+        if (child.hasName(entry::kAudio) && child.findChild(entry::kPicture)) return &child;
+    }
+    return nullptr;
+}
+
+bool RepositoryFolder::hasPicture() const {
+    return content_.findChild(entry::kImage) || songWithPicture();
 }

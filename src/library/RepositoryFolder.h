@@ -10,6 +10,7 @@
 #include "text/Str.h"
 
 class Repository;
+class SongMoves;
 
 class RepositoryFolder {
 public:
@@ -38,12 +39,17 @@ public:
     std::unique_ptr<RepositoryFolder> removeChild(const RepositoryFolder& child);
 
     // Merges a scanned directory (PATH node) into the folder and its subfolders, saving
-    // what changed. Entries it removes are retired through the repository.
-    bool synchronise(const Node& scanned, Repository& repository);
+    // what changed. Entries it removes are retired through the repository, or handed to
+    // `moves` when given (see FolderSynchroniser).
+    bool synchronise(const Node& scanned, Repository& repository, SongMoves* moves = nullptr);
     // Moves the preferred of the first `pictures` IMAGE entries to the front: a "front"
     // name, else "folder", else "cover"; of several, the first "front" and the last of
     // the others in sort order. True when the order changed.
     bool chooseCover(int pictures);
+    // The first song whose tags showed an embedded picture; null when none did.
+    const Node* songWithPicture() const;
+    // A picture file of its own, else a song with an embedded picture.
+    bool hasPicture() const;
 
     // Without its trailing "/": the file system's root is "".
     const Str& path() const { return path_; }

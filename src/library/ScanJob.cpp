@@ -2,6 +2,7 @@
 
 #include "library/Repository.h"
 #include "library/ScanMark.h"
+#include "library/SongMoves.h"
 #include "library/Scanner.h"
 #include "platform/Memory.h"
 #include "platform/WakingMutex.h"
@@ -27,7 +28,9 @@ void merge(const ScanJob& job, bool fullScan) {
     tally = {.files = job.scanner.filesSeen(), .scans = tally.scans + 1};
     const std::span<RepositoryFolder* const> viewFolders =
         job.viewFolders ? job.viewFolders() : std::span<RepositoryFolder* const>();
-    for (const Node& root : job.scanner.tree().children()) job.repository.syncRoot(root, viewFolders);
+    SongMoves moves(job.repository, job.readTags);
+    for (const Node& root : job.scanner.tree().children()) job.repository.syncRoot(root, viewFolders, &moves);
+    moves.settle();
     if (job.rebuildView) job.rebuildView(fullScan);
     if (fullScan) {
         job.repository.setSetting("REPOSITORY_NUM_FILES", std::to_string(job.scanner.filesSeen()));

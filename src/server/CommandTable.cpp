@@ -70,6 +70,7 @@ constexpr std::array kCommands{
     Command{"/radioadd", commandRadioAdd},
     Command{"/radioremove", commandRadioRemove},
     Command{"/scanstatus", commandScanStatus},
+    Command{"/getinfo_library", commandGetInfoLibrary},
 };
 
 }  // namespace

@@ -42,6 +42,7 @@ void commandListCovers(CommandCall& call);
 void commandListFilter(CommandCall& call);
 void commandListFilterSelect(CommandCall& call);
 void commandGetInfoDb(CommandCall& call);
+void commandGetInfoLibrary(CommandCall& call);
 
 // PlaybackCommands.cpp
 void commandPlay(CommandCall& call);

@@ -1,6 +1,7 @@
 #pragma once
-// The picture shown for a song: its folder's, else its parent folder's, as the browser asks
-// for it ("img&id=3&nr=0"), or the stand-in "gfx/missing_art.png". Under the lock.
+// The picture shown for a song: its folder's (a file, else one inside a song), else its
+// parent folder's, as the browser asks for it ("img&id=3&nr=0"), or the stand-in
+// "gfx/missing_art.png". Under the lock.
 
 #include <string>
 

@@ -1,7 +1,9 @@
 #include <cstdio>
+#include <optional>
 #include <mutex>
 #include <string>
 
+#include "audio/sound/EmbeddedPicture.h"
 #include "library/FileKinds.h"
 #include "library/LibraryItem.h"
 #include "library/RepositoryFolder.h"
@@ -24,14 +26,18 @@ namespace {
 
 constexpr std::string_view kImage = "IMAGE";
 
-// Tags for the folder's pictures, numbered as "/img" counts them; false when it has none.
+void appendImageTag(std::string& html, int32_t number, int picture) {
+    html += "<img src='img&id=" + std::to_string(number) + "&nr=" + std::to_string(picture) + "' class='art'>";
+}
+
+// Tags for the folder's pictures, numbered as "/img" counts them; a folder without picture
+// files shows the one inside a song as picture 0. False when it has none.
 bool appendImageTags(std::string& html, const RepositoryFolder& folder, int32_t number) {
     int picture = 0;
     for (const Node& child : folder.content().children()) {
-        if (!child.hasName(kImage)) continue;
-        html += "<img src='img&id=" + std::to_string(number) + "&nr=" + std::to_string(picture++) +
-                "' class='art'>";
+        if (child.hasName(kImage)) appendImageTag(html, number, picture++);
     }
+    if (picture == 0 && folder.songWithPicture()) appendImageTag(html, number, picture++);
     return picture > 0;
 }
 
@@ -57,6 +63,15 @@ bool writeNewFile(const std::string& path, std::string_view bytes) {
     return false;
 }
 
+// The picture inside the folder's first song that has one, read from the file now.
+void sendSongPicture(CommandCall& call, const RepositoryFolder& folder) {
+    const Node* song = folder.songWithPicture();
+    const std::optional<EmbeddedPicture> picture =
+        song && folder.onDisk() ? readEmbeddedPicture(folder.path().str() + "/" + song->value()) : std::nullopt;
+    if (!picture) return answerOk(call.connection);
+    call.connection.sendResponse(picture->bytes, picture->mimeType, true, "Cache-Control: max-age=86400\r\n");
+}
+
 }  // namespace
 
 // The folder's pictures, else its parent's when the parent is listed too.
@@ -76,13 +91,16 @@ void commandArtwork(CommandCall& call) {
     call.connection.sendHtml();
 }
 
-// Only pictures the folder's list names are served, so no other path can be asked for.
+// Only pictures the folder's list names are served, so no other path can be asked for;
+// picture 0 of a folder without picture files is the one inside a song.
 void commandImg(CommandCall& call) {
     if (call.request.argument.empty()) return answerOk(call.connection);
     const RepositoryFolder* folder =
         call.services.position.folderAt(decimalValue(getParam("id", call.request.params)));
     if (!folder) return answerOk(call.connection);
-    const Node* picture = pictureAt(*folder, decimalValue(getParam("nr", call.request.params)));
+    const int32_t wanted = decimalValue(getParam("nr", call.request.params));
+    const Node* picture = pictureAt(*folder, wanted);
+    if (!picture && wanted == 0 && !folder->content().findChild(kImage)) return sendSongPicture(call, *folder);
     if (!picture) return answerOk(call.connection);
     call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()),
                              HttpConnection::FileCaching::kOneDay);

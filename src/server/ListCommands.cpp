@@ -1,6 +1,7 @@
 #include <ctime>
 #include <string>
 
+#include "library/LibrarySummary.h"
 #include "library/Repository.h"
 #include "server/CommandServices.h"
 #include "server/Commands.h"
@@ -80,5 +81,11 @@ void commandListFilterSelect(CommandCall& call) {
 void commandGetInfoDb(CommandCall& call) {
     std::string html;
     renderLibraryDump(html, call.services.repository);
+    sendPage(call.connection, html);
+}
+
+void commandGetInfoLibrary(CommandCall& call) {
+    std::string html;
+    renderLibrarySummary(html, summariseLibrary(call.services.repository));
     sendPage(call.connection, html);
 }

@@ -1,5 +1,6 @@
 #include "views/DiagnosticPagesHtml.h"
 
+#include "library/LibrarySummary.h"
 #include "library/Repository.h"
 #include "library/RepositoryFolder.h"
 #include "storage/Node.h"
@@ -67,4 +68,23 @@ void renderLibraryDump(std::string& out, Repository& repository) {
     out += "<H1>Library</H1>";
     for (const auto& folder : repository.folders()) dumpFolder(out, *folder);
     out += "</body></html>";
+}
+
+void renderLibrarySummary(std::string& out, const LibrarySummary& summary) {
+    const auto row = [&out](std::string_view label, size_t count) {
+        out += "<tr><td>";
+        appendHtmlEscaped(out, label);
+        out += "</td><td>" + std::to_string(count) + "</td></tr>";
+    };
+    out += "<html><style> td { padding-right: 2em; } </style><body style='font-size: 12px; font-family: sans-serif'>"
+           "<H1>Library summary</H1><table>";
+    row("Songs", summary.songs);
+    row("Songs without tags", summary.untagged);
+    row("Songs whose tags are not read yet", summary.unread);
+    row("Songs without a picture", summary.withoutPicture);
+    out += "</table><H2>Songs by format</H2><table>";
+    for (const auto& [format, count] : summary.formats) row(format.empty() ? "(none)" : format, count);
+    out += "</table><H2>Largest folders</H2><table>";
+    for (const LibrarySummary::Folder& folder : summary.largest) row(folder.path, folder.songs);
+    out += "</table></body></html>";
 }

@@ -35,10 +35,6 @@ void radioLinks(std::string& out, const Node& entry) {
     }
 }
 
-bool hasImage(const RepositoryFolder& folder) {
-    return folder.content().findChild(entry::kImage) != nullptr;
-}
-
 }  // namespace
 
 void imageTag(std::string& out, std::string_view attributes, int32_t n) {
@@ -72,8 +68,8 @@ void songRow(std::string& out, const LibraryItem& item, int32_t rowId, bool inQu
 }
 
 std::optional<int32_t> folderArtNumber(const LibraryView& view, const RepositoryFolder& folder, int32_t n) {
-    if (hasImage(folder)) return n;
+    if (folder.hasPicture()) return n;
     const RepositoryFolder* parent = folder.parent();
-    if (parent && hasImage(*parent)) return view.folderNumber(parent);
+    if (parent && parent->hasPicture()) return view.folderNumber(parent);
     return std::nullopt;
 }

@@ -19,7 +19,7 @@ void imageTag(std::string& out, std::string_view attributes, int32_t n);
 // the queue list. Stored texts are escaped.
 void songRow(std::string& out, const LibraryItem& item, int32_t rowId, bool inQueue, bool withArt);
 
-// The picture number of the folder at position n: n when it has an IMAGE entry, else its
-// parent's position (-1 when the parent is not listed) when the parent has one; nullopt
-// when neither has a picture.
+// The picture number of the folder at position n: n when it has a picture of its own or
+// inside a song, else its parent's position (-1 when the parent is not listed) when the
+// parent has one; nullopt when neither has a picture.
 std::optional<int32_t> folderArtNumber(const LibraryView& view, const RepositoryFolder& folder, int32_t n);

@@ -127,16 +127,23 @@ TEST(Playback, EndedSongKeepsItsChannelUntilStopped) {
 
 TEST(Playback, CompressedFormatsPlayAtTheirPitchAndLength) {
     RecordingRig rig;
-    for (const std::string format : {"mp3", "ogg", "flac"}) {
+    const std::vector<std::pair<std::string, std::string>> formats = {
+        {"mp3", ""},  {"ogg", ""},  {"flac", ""}, {"m4a", ""},   {"m4b", "-c:a alac -f ipod"},
+        {"alac", "-c:a alac -f ipod"}, {"opus", "-ar 48000"}, {"oga", "-c:a libvorbis -f oga"}, {"aif", ""},
+        {"wv", "-f wv"}, {"mka", ""}, {"webm", "-ar 48000"}};
+    for (const auto& [format, options] : formats) {
         const std::string path = rig.file("tone." + format);
-        ASSERT_TRUE(encodeTone(path, 2, "-ac 2"));
+        ASSERT_TRUE(encodeTone(path, 2, "-ac 2 " + options)) << format;
         ASSERT_TRUE(rig.player->open(path, true)) << format;
         EXPECT_NEAR(rig.player->lengthMs(), 2000.0, 60.0) << format;
         EXPECT_EQ(rig.waitForSignal(), PlaybackSignal::kEnded) << format;
     }
     const Recording played = rig.recording();
-    EXPECT_NEAR(played.seconds(), 6.0, 0.2);
-    for (const double start : {0.5, 2.5, 4.5}) EXPECT_NEAR(frequencyOf(played, start, start + 1.0), 440.0, 1.0);
+    EXPECT_NEAR(played.seconds(), 2.0 * static_cast<double>(formats.size()), 0.1 * static_cast<double>(formats.size()));
+    for (size_t n = 0; n < formats.size(); ++n) {
+        const double start = 0.5 + 2.0 * static_cast<double>(n);
+        EXPECT_NEAR(frequencyOf(played, start, start + 1.0), 440.0, 1.0) << formats[n].first;
+    }
 }
 
 TEST(Playback, BrokenFilesEndOrFailWithoutHanging) {
@@ -162,12 +169,4 @@ TEST(Playback, BrokenFilesEndOrFailWithoutHanging) {
         ASSERT_TRUE(rig.board.error().has_value());
     }
     EXPECT_EQ(rig.board.error()->text, "Unsupported or corrupt audio file.\n");
-
-    // An m4a is refused before anything changes.
-    writeTone(rig.file("tone.wav"), 440.0, 2.0);
-    rig.player->open(rig.file("tone.wav"), true);
-    EXPECT_FALSE(rig.player->open(rig.file("SONG.M4A"), true));
-    EXPECT_TRUE(rig.player->isPlaying());
-    EXPECT_EQ(rig.player->lengthMs(), 2000u);
-    EXPECT_EQ(rig.player->playbackSignal(), PlaybackSignal::kNone);
 }

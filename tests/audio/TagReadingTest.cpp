@@ -4,13 +4,16 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "audio/AudioEngine.h"
 #include "audio/TagMapping.h"
+#include "audio/sound/EmbeddedPicture.h"
 #include "library/StatusBoard.h"
 #include "storage/Node.h"
+#include "support/CoverPicture.h"
 #include "support/MakeLibrary.h"
 #include "support/SongFiles.h"
 #include "support/TempFolder.h"
@@ -29,7 +32,10 @@ protected:
         const bool result = engine->readTags(*entry, folder / name, name);
         if (changed) *changed = result;
         Keys keys;
-        for (const Node& child : entry->children()) keys[child.name()] = child.value();
+        // SIZE and DIGEST recognise a moved file; the test of moves covers them.
+        for (const Node& child : entry->children()) {
+            if (!child.hasName("SIZE") && !child.hasName("DIGEST")) keys[child.name()] = child.value();
+        }
         return keys;
     }
     bool make(const std::string& name, const std::string& options) { return encodeTone(folder / name, 1, options); }
@@ -131,6 +137,44 @@ TEST_F(TagReading, VorbisCommentsRiffInfoAndAsf) {
 
 // What the generator writes is what the library reads: every tagging it knows, MPEG-1 and
 // MPEG-2, CBR and VBR, WAV with and without INFO, and files that cannot be opened.
+// MP4 atoms, Vorbis comments in Opus and Ogg, ID3v2 in AIFF, APEv2 in WavPack and the
+// Matroska tags FFmpeg reads all give the same keys; a cover inside is marked PICTURE and
+// comes back byte for byte. (ffmpeg writes no Monkey's Audio or DSF files, and no picture
+// TagLib reads into WavPack or Matroska.)
+TEST_F(TagReading, ModernFormatsGiveTheirTagsLengthAndCover) {
+    const std::string png = folder / "cover.png";
+    ASSERT_TRUE(makeCoverPng(png));
+    const std::string tags = "-metadata title=Blue -metadata artist=Coltrane -metadata album=Train "
+                             "-metadata track=3 -metadata date=1957 -metadata genre=Jazz ";
+    // Name, whether ffmpeg attaches the cover as a picture stream, options.
+    const std::vector<std::tuple<std::string, bool, std::string>> formats = {
+        {"song.m4a", true, "-c:a aac"},
+        {"song.m4b", true, "-c:a aac -f ipod"},
+        {"song.alac", true, "-c:a alac -f ipod"},
+        {"song.aif", true, "-write_id3v2 1"},
+        {"song.mp3", true, "-id3v2_version 3"},
+        {"song.flac", true, ""},
+        {"song.opus", false, vorbisCommentCover(png) + " -c:a libopus -ar 48000"},
+        {"song.oga", false, vorbisCommentCover(png) + " -c:a libvorbis -f oga"},
+        {"song.wv", false, "-c:a wavpack -f wv"},
+        {"song.mka", false, "-c:a flac"},
+        {"song.webm", false, "-c:a libopus -ar 48000"},
+    };
+    for (const auto& [name, attached, options] : formats) {
+        ASSERT_TRUE(encodeToneWithCover(folder / name, attached ? png : "", options + " " + tags)) << name;
+        Keys expected{{"TIME", "00:01"}, {"TITLE", "Blue"}, {"ARTIST", "Coltrane"}, {"ALBUM", "Train"},
+                      {"TRACK", "3"},    {"YEAR", "1957"},  {"GENRE", "Jazz"}};
+        const bool withCover = attached || options.starts_with("-metadata METADATA_BLOCK_PICTURE");
+        if (withCover) expected["PICTURE"] = "1";
+        EXPECT_EQ(read(name), expected) << name;
+        const std::optional<EmbeddedPicture> cover = readEmbeddedPicture(folder / name);
+        ASSERT_EQ(cover.has_value(), withCover) << name;
+        if (!cover) continue;
+        EXPECT_EQ(cover->mimeType, "image/png") << name;
+        EXPECT_EQ(cover->bytes, TempFolder::read(png)) << name;
+    }
+}
+
 TEST_F(TagReading, AGeneratedLibraryReadsBackAsTheManifestSays) {
     const std::string manifest = folder / "manifest.tsv";
     ASSERT_TRUE(makeLibrary("--files 160 --images --formats mp3,wav --wav-share 0.3 --broken 5 --seed 3 --out '" +
@@ -151,6 +195,7 @@ TEST_F(TagReading, AGeneratedLibraryReadsBackAsTheManifestSays) {
             for (const auto& [key, value] : values) {
                 if (!trimmed(value).empty()) expected[key] = trimmed(value);
             }
+            if (!song.picture.empty()) expected["PICTURE"] = "1";
         }
         testing::internal::CaptureStdout();  // the log of the files that cannot be opened
         const Keys keys = read("music/" + song.path);
@@ -177,10 +222,8 @@ TEST_F(TagReading, UnreadableFilesGetAnEmptyTimeAndKeepTheirKeys) {
     entry->appendChild("RATE", "4");
     testing::internal::CaptureStdout();
     EXPECT_TRUE(engine->readTags(*entry, folder / "notes.mp3", "notes.mp3"));
-    EXPECT_TRUE(engine->readTags(*root.appendChild("AUDIO", "x.m4a"), folder / "x.m4a", "x.m4a"));
     const std::string log = testing::internal::GetCapturedStdout();
     EXPECT_NE(log.find("Error opening notes.mp3\n"), std::string::npos);
-    EXPECT_NE(log.find("Error opening x.m4a\n"), std::string::npos);
     EXPECT_STREQ(entry->childValue("TIME", nullptr), "");
     EXPECT_STREQ(entry->childValue("RATE", nullptr), "4");
 }

@@ -10,8 +10,10 @@
 using RepositoryTest = LibraryFixture;
 
 TEST(FileKinds, ExtensionsDecideIgnoringCaseAndOnlyAfterTheLastDot) {
-    for (const char* name : {"Song.MP3", "a.b.flac", "x.It"}) EXPECT_TRUE(isAudioFile(name));
-    for (const char* name : {"song.m4a", "mp3", "song.mp3.bak", "cover.webp"}) EXPECT_FALSE(isAudioFile(name));
+    for (const char* name : {"Song.MP3", "a.b.flac", "x.It", "b.M4A", "c.opus", "d.webm"}) {
+        EXPECT_TRUE(isAudioFile(name));
+    }
+    for (const char* name : {"song.m4v", "mp3", "song.mp3.bak", "cover.webp"}) EXPECT_FALSE(isAudioFile(name));
     EXPECT_TRUE(isImageFile("Front.JPEG") && isPlaylistFile("/radio/list.PLS") && isTrackerModule("t.S3M"));
 }
 

@@ -20,6 +20,7 @@ struct GeneratedSong {
     std::string tagging;
     std::string title, artist, album, genre, genreName, track, year;
     std::string ms;  // the decoded length
+    std::string picture;  // "1" for a picture inside the tag
 };
 
 // The rows of the manifest that --manifest wrote; empty when it cannot be read.
@@ -36,9 +37,9 @@ inline std::vector<GeneratedSong> readManifest(const std::string& path) {
             if (tab == std::string::npos) break;
             start = tab + 1;
         }
-        fields.resize(11);
+        fields.resize(12);
         songs.push_back({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5], fields[6], fields[7],
-                         fields[8], fields[9], fields[10]});
+                         fields[8], fields[9], fields[10], fields[11]});
     }
     return songs;
 }

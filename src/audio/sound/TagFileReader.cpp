@@ -14,6 +14,7 @@
 #include <string>
 
 #include "audio/sound/CommonTagNames.h"
+#include "audio/sound/EmbeddedPicture.h"
 #include "audio/sound/MediaInput.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/TagList.h"
@@ -111,15 +112,20 @@ int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint3
     const TagLib::FileRef file(name.c_str(), true, TagLib::AudioProperties::Fast);
     const bool tagged = !file.isNull();
     if (tagged) addTagLibTags(*file.file(), tags);
+    // TagLib reads no Matroska, yet its sniffing may take one holding FLAC for a FLAC file
+    // without tags: FFmpeg then reads the container's tags.
+    const bool tagsFound = tags.at(0).has_value();
+    if (tagged && embeddedPicture(*file.file())) tags.set("PICTURE", TagType::kUtf8, "1");
     const int taggedLength = tagged && file.audioProperties() ? file.audioProperties()->lengthInMilliseconds() : 0;
-    if (taggedLength > 0 && !accurateLength) {
+    const bool lengthKnown = taggedLength > 0 && !accurateLength;
+    if (lengthKnown && tagsFound) {
         lengthMs = static_cast<uint32_t>(taggedLength);
         return kSoundOk;
     }
     std::unique_ptr<MediaInput> input;
     const int result = MediaInput::openFile(path, input);
-    if (result != kSoundOk) return result;
-    if (!tagged) input->copyTags(tags);
-    lengthMs = input->lengthMs();
+    if (result != kSoundOk && !lengthKnown) return result;
+    if (input && !tagsFound) input->copyTags(tags);
+    lengthMs = lengthKnown ? static_cast<uint32_t>(taggedLength) : input->lengthMs();
     return kSoundOk;
 }
