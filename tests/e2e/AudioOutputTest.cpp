@@ -94,6 +94,7 @@ TEST(PipeOutput, PlaysOnTimeWithoutAReaderAndServesReadersThatCome) {
     struct stat status {};
     ASSERT_EQ(::stat(pipe.c_str(), &status), 0);
     EXPECT_TRUE(S_ISFIFO(status.st_mode));
+    EXPECT_NE(player.body("/getinfo").find(", Named pipe<br>"), std::string::npos);
     const std::vector<std::string> songs = player.scanSongs(music, 2);
     ASSERT_EQ(songs.size(), 2u);
 

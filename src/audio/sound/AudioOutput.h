@@ -30,6 +30,6 @@ public:
     // Stops pulling; no call into the mixer follows.
     virtual void stop() = 0;
 
-    // What plays the sound, for the info page: "SDL 2.26", "No sound", "WAV file".
+    // What plays the sound, for the info page: "SDL 2.26", "No sound", "WAV file", "Named pipe".
     virtual std::string description() const = 0;
 };

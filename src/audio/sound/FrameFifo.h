@@ -33,6 +33,8 @@ public:
     // Skips the stale frames once the producer has reached `generation`; false before.
     bool catchUp(uint16_t generation);
     size_t readable() const;
+    // Frames the reader has taken (or skipped) in all.
+    uint64_t taken() const { return readIndex_.load(std::memory_order_acquire); }
     // True when the producer has finished `generation`; frames may still be readable.
     bool finished(uint16_t generation) const;
     // Takes the next frame (two samples); readable() must be positive.

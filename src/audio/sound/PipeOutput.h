@@ -34,7 +34,7 @@ public:
     int latencyFrames() const override { return kLeadFrames; }
     void start(Mixer& mixer) override;
     void stop() override { thread_ = {}; }
-    std::string description() const override { return "Pipe " + path_; }
+    std::string description() const override { return "Named pipe"; }
 
 private:
     void run(Mixer& mixer, const std::stop_token& stop);

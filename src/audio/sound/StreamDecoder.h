@@ -48,11 +48,15 @@ private:
     void startGeneration(MediaDecoder& decoder, uint64_t request);
     // How long to rest before decoding more; nothing when there is work now.
     std::optional<std::chrono::milliseconds> restTime();
+    // How long the render step takes to free a quarter of the fifo, at the pace it read at
+    // since the last rest (real time at least).
+    std::chrono::milliseconds untilAQuarterIsFree(size_t writable);
     void writeSome(MediaDecoder& decoder);
     // Sleeps until a seek or abort comes in, or for at most `limit`.
     void idle(std::chrono::milliseconds limit);
 
     Opener opener_;
+    int outputRate_;
     bool seekable_;
     FrameFifo fifo_;
     std::atomic<uint64_t> request_{0};  // generation << 32 | position in ms
@@ -71,4 +75,6 @@ private:
     bool refilling_ = true;        // fills the fifo up before it rests
     bool decodedAny_ = false;
     bool finished_ = false;
+    std::chrono::steady_clock::time_point lastRest_;
+    uint64_t takenAtLastRest_ = 0;
 };
