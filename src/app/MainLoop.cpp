@@ -7,11 +7,11 @@
 #include <ctime>
 #include <mutex>
 #include <string>
+#include <thread>
 
 #include "app/Application.h"
 #include "app/ProcessFlags.h"
 #include "audio/AudioEngine.h"
-#include "audio/PendingTags.h"
 #include "audio/SongPlayer.h"
 #include "library/LibraryItem.h"
 #include "library/RepositoryFolder.h"
@@ -30,7 +30,10 @@ constexpr uint32_t kAfterFailedOpenMs = 1000;
 // A playing sound is looked at this often, and at its expected end.
 constexpr uint32_t kPlayingCheckMs = 1000;
 constexpr int64_t kFlushIntervalSeconds = 10;
-constexpr uint32_t kTagSliceMs = 100;
+// Storing read tags holds the lock this long at most; then requests get their turn.
+constexpr uint32_t kTagBatchMs = 2;
+constexpr int kBetweenTagBatchesMs = 1;
+constexpr uint32_t kTagReportMs = 100;
 
 int64_t millisecondsUntilSecond(int64_t second) {
     const auto now = std::chrono::duration_cast<std::chrono::milliseconds>(
@@ -41,7 +44,10 @@ int64_t millisecondsUntilSecond(int64_t second) {
 }  // namespace
 
 MainLoop::MainLoop(Application& application, FileStore& store, LocalChannel& mailbox)
-    : application_(application), store_(store), mailbox_(mailbox) {}
+    : application_(application),
+      store_(store),
+      mailbox_(mailbox),
+      tags_(*application.audioEngine, application.statusBoard, std::max(1u, std::thread::hardware_concurrency())) {}
 
 void MainLoop::run() {
     const WakeSignal& otherThreads = application_.watchOtherThreads();
@@ -55,10 +61,11 @@ void MainLoop::run() {
 }
 
 void MainLoop::waitForWork(const WakeSignal& otherThreads, int timeoutMs) const {
-    pollfd watch[] = {{otherThreads.handle(), POLLIN, 0}, {mailbox_.handle(), POLLIN, 0},
-                      {quitSignal().handle(), POLLIN, 0}};
+    pollfd watch[] = {{otherThreads.handle(), POLLIN, 0}, {tags_.done().handle(), POLLIN, 0},
+                      {mailbox_.handle(), POLLIN, 0}, {quitSignal().handle(), POLLIN, 0}};
     poll(watch, std::size(watch), timeoutMs);
     if (watch[0].revents != 0) otherThreads.drain();
+    if (watch[1].revents != 0) tags_.done().drain();
 }
 
 int MainLoop::runPass() {
@@ -66,7 +73,7 @@ int MainLoop::runPass() {
     application_.view.tickView();
     application_.currentTime = std::time(nullptr);
     application_.statusBoard.expire(application_.currentTime);
-    readTagsForAWhile();
+    storeReadTags();
     flushStore();
     store_.storeUnloadIdle();
     application_.audioEngine->update();
@@ -74,16 +81,15 @@ int MainLoop::runPass() {
     return untilNextWork();
 }
 
-// At most one slice of about 100 ms every 100 ms, so requests get the lock in between.
-void MainLoop::readTagsForAWhile() {
-    const uint32_t start = millisecondClock();
-    if (start - lastSliceStart_ <= kTagSliceMs) return;
-    lastSliceStart_ = start;
-    int remaining = 0;
-    do {
-        remaining = readNextPendingTags(application_.repository, *application_.audioEngine);
-    } while (remaining > 0 && millisecondClock() - start < kTagSliceMs);
-    if (remaining > 0) {
+// While tags are being stored, what remains is told at most every 100 ms.
+void MainLoop::storeReadTags() {
+    const auto waiting = static_cast<int>(application_.repository.pendingTags.size());
+    const int remaining = tags_.storeAndPost(application_.repository, kTagBatchMs);
+    const uint32_t now = millisecondClock();
+    if (remaining == 0) {
+        lastTagReport_ = now;
+    } else if (remaining < waiting && now - lastTagReport_ >= kTagReportMs) {
+        lastTagReport_ = now;
         application_.statusBoard.postInfo("Scanning tags. Remaining files: " + std::to_string(remaining) + "\n");
     }
 }
@@ -120,16 +126,16 @@ void MainLoop::handlePlaybackSignal() {
     if (application_.position.step(true)) application_.playStarter.startCurrentItem();
 }
 
-// The soonest of the timers: the next tag slice, the store's flush and unloading, the
-// oldest message's expiry, a held playback signal, a playing song's end.
-int MainLoop::untilNextWork() const {
+// Read tags not yet stored come first; then the soonest of the timers: the store's flush
+// and unloading, the oldest message's expiry, a held playback signal, a playing song's end.
+int MainLoop::untilNextWork() {
+    if (tags_.hasReadValues()) return kBetweenTagBatchesMs;
     int64_t soonest = -1;
     const auto consider = [&soonest](int64_t ms) {
         ms = std::max<int64_t>(ms, kShortestWaitMs);
         soonest = soonest < 0 ? ms : std::min(soonest, ms);
     };
     const uint32_t now = millisecondClock();
-    if (!application_.repository.pendingTags.empty()) consider(int64_t{kTagSliceMs} + 1 - (now - lastSliceStart_));
     if (const auto ms = store_.untilTimedWork()) consider(*ms);
     if (unwrittenSince_) consider(millisecondsUntilSecond(*unwrittenSince_ + kFlushIntervalSeconds));
     if (const auto expiry = application_.statusBoard.nextExpiry()) consider(millisecondsUntilSecond(*expiry));

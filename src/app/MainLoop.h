@@ -1,12 +1,15 @@
 #pragma once
 // The main thread's loop: it takes the application lock for a pass of the periodic work
-// (rebuilding a dirty view, reading pending tags in slices, saving and unloading the store,
-// expiring messages, driving the audio engine and moving on when a song ends), then takes
-// in a path a second instance handed over, and sleeps until there is work again: another
-// thread released the lock, a second instance or quit knocks, or a timer of that work is due.
+// (rebuilding a dirty view, storing the tags its workers read in short batches, saving and
+// unloading the store, expiring messages, driving the audio engine and moving on when a
+// song ends), then takes in a path a second instance handed over, and sleeps until there is
+// work again: another thread released the lock, a tag worker read a file, a second instance
+// or quit knocks, or a timer of that work is due.
 
 #include <cstdint>
 #include <optional>
+
+#include "audio/PendingTags.h"
 
 class Application;
 class FileStore;
@@ -15,7 +18,8 @@ class WakeSignal;
 
 class MainLoop {
 public:
-    // The mailbox brings the paths of second instances; one is taken per pass.
+    // The mailbox brings the paths of second instances; one is taken per pass. The
+    // application must be started: the tag workers (one per core) use its audio engine.
     MainLoop(Application& application, FileStore& store, LocalChannel& mailbox);
     // Passes until quit is requested, then makes sure quitSignal() shows it.
     void run();
@@ -25,16 +29,17 @@ public:
 
 private:
     void waitForWork(const WakeSignal& otherThreads, int timeoutMs) const;
-    void readTagsForAWhile();
+    void storeReadTags();
     void flushStore();
     void handlePlaybackSignal();
     void countPlay();
-    int untilNextWork() const;
+    int untilNextWork();
 
     Application& application_;
     FileStore& store_;
     LocalChannel& mailbox_;
     std::optional<int64_t> unwrittenSince_;  // seconds; the first pass that saw the store changed
-    uint32_t lastSliceStart_ = 0;
+    PendingTagReader tags_;
+    uint32_t lastTagReport_ = 0;
     std::optional<uint32_t> signalsHeldUntil_;  // after a failed open, on the millisecond clock
 };

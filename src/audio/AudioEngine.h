@@ -53,6 +53,11 @@ public:
     // is its location with the folder and `logName` the one without, for "Error opening".
     // True when the entry changed.
     virtual bool readTags(Node& entry, std::string_view path, std::string_view logName) = 0;
+    // A song's length and tags into `values` as readTags reads them into an entry, with
+    // its errors on `board`. Safe on several threads at once without the lock while the
+    // engine is open: it touches nothing of the engine but the file.
+    virtual void readSongTags(Node& values, StatusBoard& board, std::string_view path,
+                              std::string_view logName) const = 0;
     // A player on this engine's sound system; null after close.
     virtual std::unique_ptr<SongPlayer> createSongPlayer() = 0;
 };

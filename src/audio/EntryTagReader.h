@@ -1,7 +1,8 @@
 #pragma once
 // Reads a library entry's length and tags into its node: a station's from its node-tree
 // file, a song's through a player of its own that opens the file for tags only, so the
-// playing song is never disturbed. Under the application lock.
+// playing song is never disturbed. Under the application lock, or without it on a tag
+// worker, whose node is its own.
 
 #include <string_view>
 

@@ -131,6 +131,11 @@ bool LayerAudioEngine::readTags(Node& entry, std::string_view path, std::string_
     return system_ && EntryTagReader(*system_, board_).read(entry, path, logName);
 }
 
+void LayerAudioEngine::readSongTags(Node& values, StatusBoard& board, std::string_view path,
+                                    std::string_view logName) const {
+    if (system_) EntryTagReader(*system_, board).read(values, path, logName);
+}
+
 std::unique_ptr<SongPlayer> LayerAudioEngine::createSongPlayer() {
     if (!system_) return nullptr;
     return std::make_unique<LayerSongPlayer>(*system_, board_);

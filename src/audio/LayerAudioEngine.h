@@ -28,6 +28,8 @@ public:
     int output() override;
     void setEqParameter(unsigned band, unsigned parameter, double value) override;
     bool readTags(Node& entry, std::string_view path, std::string_view logName) override;
+    void readSongTags(Node& values, StatusBoard& board, std::string_view path,
+                      std::string_view logName) const override;
     std::unique_ptr<SongPlayer> createSongPlayer() override;
 
 private:

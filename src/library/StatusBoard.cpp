@@ -8,6 +8,13 @@ void StatusBoard::post(int slot, std::string_view text) {
     std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
+void StatusBoard::takeOver(StatusBoard& other) {
+    for (int slot = 0; slot < 2; ++slot) {
+        if (other.slots_[slot]) slots_[slot] = std::move(other.slots_[slot]);
+        other.slots_[slot].reset();
+    }
+}
+
 std::optional<int64_t> StatusBoard::nextExpiry() const {
     std::optional<int64_t> soonest;
     for (const auto& slot : slots_) {

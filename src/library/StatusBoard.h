@@ -18,6 +18,8 @@ public:
     // own line feed).
     void postInfo(std::string_view text) { post(kInfo, text); }
     void postError(std::string_view text) { post(kError, text); }
+    // Takes the other board's messages, which are on standard output already.
+    void takeOver(StatusBoard& other);
     // Drops messages posted two or more seconds before `now`.
     void expire(int64_t now);
     // The second at which expire will drop the oldest message; nothing without messages.

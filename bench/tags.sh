@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The first scan of a generated library of N songs (default 100,000) into a fresh settings
+# folder, with the files in the cache (the library is walked once before): the time from
+# "/scan" until the merge and until every tag is read, and the answer times of "/fetch",
+# asked every 20 ms meanwhile (from connect to the last byte), during the walk and merge
+# and while tags are read. BASELINE=path/to/velmorant measures that
+# executable first, in the same run.
+#   bench/tags.sh [files]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source bench/prepared-player.sh
+files=${1:-100000}
+port=18734
+cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
+cmake --build "$bench_build" --target velmorant >/dev/null
+library=/tmp/velmorant-bench-lib-$files
+if [ ! -f "$library/.complete" ]; then
+    tools/make-library --clean --quiet --images --out "$library" --files "$files"
+    touch "$library/.complete"
+fi
+find "$library" -type f -exec cat {} + > /dev/null  # a warm cache
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+base=http://127.0.0.1:$port
+
+# measure NAME EXECUTABLE
+measure() {
+    rm -rf "$work/data" "$work/program" "$work/run"
+    mkdir -p "$work/program" "$work/run"
+    cp "$2" "$work/program/velmorant"
+    cp -r "$bench_build/web" "$work/program/"
+    echo "PORT=$port" > "$work/program/serversettings.ini"
+    start_player "$work/$1.log"
+    wait_until_answering
+    curl -s -o /dev/null "$base/setuserpref&name=REPOSITORY_PATHS&value=$library"
+    : > "$work/walk.times"
+    : > "$work/tags.times"
+    local started merged="" done status phase=walk
+    started=$(date +%s%N)
+    curl -s -o /dev/null "$base/scan"
+    while :; do
+        curl -s -o /dev/null -w '%{time_total}\n' "$base/fetch" >> "$work/$phase.times"
+        status=$(curl -s "$base/scanstatus")
+        if grep -q '^SCANS [1-9]' <<< "$status"; then
+            [ -n "$merged" ] || merged=$(date +%s%N)
+            grep -q '^TAGS_PENDING 0$' <<< "$status" && break
+            phase=tags
+        fi
+        sleep 0.02
+    done
+    done=$(date +%s%N)
+    quit_player
+    echo "$1: scan until merged $(( (merged - started) / 1000000 )) ms, until every tag is read $(( (done - started) / 1000000 )) ms"
+    summary "/fetch during the walk and merge" "$work/walk.times"
+    summary "/fetch while tags are read" "$work/tags.times"
+}
+
+# summary TITLE FILE: percentiles of the answer times in seconds, one a line
+summary() {
+    sort -n "$2" | awk -v title="$1" '{t[NR] = $1 * 1000} END {
+        if (NR == 0) { printf "  %s: none asked\n", title; exit }
+        p99 = int(NR * 0.99) + 1; if (p99 > NR) p99 = NR
+        printf "  %s (%d asked): p50 %.1f ms, p99 %.1f ms, max %.1f ms\n", title, NR, t[int(NR * 0.5) + 1], t[p99], t[NR]}'
+}
+
+if [ -n "${BASELINE:-}" ]; then measure baseline "$BASELINE"; fi
+measure player "$bench_build/velmorant"

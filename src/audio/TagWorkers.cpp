@@ -1,0 +1,74 @@
+#include "audio/TagWorkers.h"
+
+#include <algorithm>
+
+TagWorkers::TagWorkers(Reader reader, unsigned threads) : reader_(std::move(reader)) {
+    for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
+        threads_.emplace_back([this](const std::stop_token& stop) { run(stop); });
+    }
+}
+
+TagWorkers::~TagWorkers() {
+    for (std::jthread& thread : threads_) thread.request_stop();
+    threads_.clear();
+}
+
+void TagWorkers::post(std::string path, std::string logName) {
+    auto job = std::make_shared<Job>();
+    job->path = std::move(path);
+    job->logName = std::move(logName);
+    {
+        const std::lock_guard guard(mutex_);
+        jobs_.push_back(std::move(job));
+    }
+    posted_.notify_one();
+}
+
+std::unique_ptr<TagWorkers::Result> TagWorkers::takeNext() {
+    const std::lock_guard guard(mutex_);
+    if (jobs_.empty() || !jobs_.front()->result) return nullptr;
+    std::unique_ptr<Result> result = std::move(jobs_.front()->result);
+    jobs_.pop_front();
+    return result;
+}
+
+void TagWorkers::dropAll() {
+    const std::lock_guard guard(mutex_);
+    jobs_.clear();
+}
+
+void TagWorkers::run(const std::stop_token& stop) {
+    for (;;) {
+        std::shared_ptr<Job> job;
+        {
+            std::unique_lock guard(mutex_);
+            job = nextToRead(guard, stop);
+            if (!job) return;
+        }
+        auto result = std::make_unique<Result>();
+        reader_(result->values, result->messages, job->path, job->logName);
+        {
+            const std::lock_guard guard(mutex_);
+            job->result = std::move(result);
+        }
+        done_.notify();
+    }
+}
+
+// The oldest job no worker has begun; null once stopping.
+std::shared_ptr<TagWorkers::Job> TagWorkers::nextToRead(std::unique_lock<std::mutex>& guard,
+                                                         const std::stop_token& stop) {
+    std::shared_ptr<Job> found;
+    posted_.wait(guard, stop, [&] {
+        for (const auto& job : jobs_) {
+            if (!job->begun) {
+                found = job;
+                return true;
+            }
+        }
+        return false;
+    });
+    if (!found || stop.stop_requested()) return nullptr;
+    found->begun = true;
+    return found;
+}
