@@ -8,7 +8,6 @@
 #include <span>
 #include <string_view>
 
-class Node;
 class Repository;
 class RepositoryFolder;
 class ScanMark;
@@ -28,9 +27,6 @@ struct ScanJob {
     std::function<void(bool resetPage)> rebuildView;
     // Set while the job runs and cleared once its merge is on disk. May be null.
     ScanMark* mark = nullptr;
-    // Under the lock: reads a new file's tags, to tell whether it is a vanished song moved
-    // (see SongMoves). May be empty; tagged songs are then never followed.
-    std::function<void(Node& entry, std::string_view path)> readTags = {};
 };
 
 // The job on the calling thread: `singlePath` alone, or every music folder when it is

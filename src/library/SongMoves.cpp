@@ -5,7 +5,6 @@
 #include <optional>
 #include <set>
 #include <unordered_map>
-#include <utility>
 
 #include "library/EntryNames.h"
 #include "library/Repository.h"
@@ -15,8 +14,6 @@
 #include "storage/Node.h"
 
 namespace {
-
-constexpr std::string_view kSameRecordingKeys[] = {"TITLE", "ARTIST", "ALBUM", "TRACK", "TIME"};
 
 std::string pathIn(const RepositoryFolder& folder, const Node& entry) {
     return std::string(folder.path().view()) + "/" + entry.value();
@@ -30,21 +27,16 @@ std::optional<uint64_t> storedSize(const Node& entry) {
     return size;
 }
 
-bool sameValue(const Node& a, const Node& b, std::string_view key) {
-    return std::string_view(a.childValue(key, "")) == b.childValue(key, "");
-}
-
 }  // namespace
 
-SongMoves::SongMoves(Repository& repository, ReadTags readTags)
-    : repository_(repository), readTags_(std::move(readTags)) {}
+SongMoves::SongMoves(Repository& repository) : repository_(repository) {}
 
 SongMoves::~SongMoves() {
     retireOwned();
 }
 
 void SongMoves::added(Node& entry, RepositoryFolder& folder) {
-    added_.push_back({.song = {&entry, pathIn(folder, entry)}, .folder = &folder, .tags = {}, .digest = {}});
+    added_.push_back({&entry, &folder});
 }
 
 void SongMoves::vanished(Node* unlinked, const RepositoryFolder& folder) {
@@ -82,6 +74,7 @@ void SongMoves::settle() {
     retireOwned();
     inFolders_.clear();
     added_.clear();
+    candidates_.clear();
 }
 
 // For each vanished song, the added ones that are the same recording. Only added songs of
@@ -93,13 +86,14 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
         if (const auto size = storedSize(*song->entry)) bySize[*size];
     }
     if (bySize.empty()) return matches;
-    for (Candidate& candidate : added_) {
-        const std::optional<DiskFileStatus> status = statDiskFile(candidate.song.path);
-        if (!status) continue;
-        if (const auto sameSize = bySize.find(status->size); sameSize != bySize.end()) {
-            sameSize->second.push_back(&candidate);
-        }
+    for (const Added& song : added_) {
+        std::string path = pathIn(*song.folder, *song.entry);
+        const std::optional<DiskFileStatus> status = statDiskFile(path);
+        if (!status || !bySize.contains(status->size)) continue;
+        candidates_.push_back(
+            {.song = {song.entry, std::move(path)}, .folder = song.folder, .size = status->size, .digest = {}});
     }
+    for (Candidate& candidate : candidates_) bySize[candidate.size].push_back(&candidate);
     for (size_t i = 0; i < gone.size(); ++i) {
         const auto size = storedSize(*gone[i]->entry);
         if (!size) continue;
@@ -112,22 +106,11 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
     return matches;
 }
 
-// By the content digest for a song stored with one, else by the tags the library keeps.
 bool SongMoves::sameRecording(const Node& gone, Candidate& candidate) {
-    if (const char* digest = gone.childValue(entry::kDigest, nullptr)) {
-        if (candidate.digest.empty()) candidate.digest = songDigest(candidate.song.path).value_or("-");
-        return candidate.digest == digest;
-    }
-    if (!gone.findChild("TITLE") && !gone.findChild("ARTIST")) return false;
-    if (!readTags_) return false;
-    if (!candidate.tags) {
-        candidate.tags = std::make_unique<Node>();
-        readTags_(*candidate.tags, candidate.song.path);
-    }
-    for (const std::string_view key : kSameRecordingKeys) {
-        if (!sameValue(gone, *candidate.tags, key)) return false;
-    }
-    return true;
+    const char* digest = gone.childValue(entry::kDigest, nullptr);
+    if (!digest) return false;
+    if (candidate.digest.empty()) candidate.digest = songDigest(candidate.song.path, candidate.size).value_or("-");
+    return candidate.digest == digest;
 }
 
 void SongMoves::hand(const Song& gone, Candidate& candidate) {

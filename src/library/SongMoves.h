@@ -5,16 +5,14 @@
 // the application lock, for one merge.
 //
 // At merge time a new file's tags are not read yet, but a vanished entry keeps what the tag
-// reading stored: SIZE always, the tags, and DIGEST for a song without title and artist.
-// So a new file is a candidate when its size (one stat) equals a vanished entry's SIZE;
-// only candidates are read: their tags through `ReadTags`, or, against a DIGEST, their
-// first and last 64 KB. A vanished entry whose tags were never read is never matched.
+// reading stored: SIZE and DIGEST (a hash of the first and last 64 KB). So a new file is a
+// candidate when its size (one stat) equals a vanished entry's SIZE, and only candidates
+// are read, at most 128 KB each. The same first and last 64 KB hold the tags of the
+// formats the library reads, so a match is the same recording with the same tags. A
+// vanished entry whose tags were never read is never matched.
 
 #include <cstdint>
-#include <functional>
-#include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 class Node;
@@ -23,10 +21,7 @@ class RepositoryFolder;
 
 class SongMoves {
 public:
-    // Reads a file's length and tags into a scratch entry, as the library stores them.
-    using ReadTags = std::function<void(Node& entry, std::string_view path)>;
-
-    SongMoves(Repository& repository, ReadTags readTags);
+    explicit SongMoves(Repository& repository);
     // Retires whatever settle was not called for.
     ~SongMoves();
     SongMoves(const SongMoves&) = delete;
@@ -51,22 +46,28 @@ private:
         Node* entry;
         std::string path;
     };
+    // Small, since a first scan adds every song.
+    struct Added {
+        Node* entry;
+        RepositoryFolder* folder;
+    };
+    // An added song of a size some vanished song had.
     struct Candidate {
         Song song;
         RepositoryFolder* folder;
-        std::unique_ptr<Node> tags;  // read once, when first needed
-        std::string digest;          // likewise
+        uint64_t size;
+        std::string digest;  // read once, when first needed
         int matchedBy = 0;
     };
 
     std::vector<std::vector<Candidate*>> findSameRecordings(const std::vector<const Song*>& gone);
-    bool sameRecording(const Node& gone, Candidate& candidate);
+    static bool sameRecording(const Node& gone, Candidate& candidate);
     void hand(const Song& gone, Candidate& candidate);
     void retireOwned();
 
     Repository& repository_;
-    ReadTags readTags_;
     std::vector<Song> owned_;      // unlinked entries, destroyed at settle
     std::vector<Song> inFolders_;  // entries of vanished folders
-    std::vector<Candidate> added_;
+    std::vector<Added> added_;
+    std::vector<Candidate> candidates_;
 };

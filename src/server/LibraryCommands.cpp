@@ -1,6 +1,5 @@
 #include <mutex>
 
-#include "audio/AudioEngine.h"
 #include "library/CoverSearch.h"
 #include "library/RadioSync.h"
 #include "library/Repository.h"
@@ -34,10 +33,7 @@ bool startLibraryScan(CommandServices& services, std::string singlePath) {
     LibraryView& view = services.view;
     ScanJob job{services.repository, services.scanner, services.lock, services.quitRequested,
                 [&view] { return view.folders(); }, [&view](bool resetPage) { view.rebuildView(resetPage); },
-                &services.scanMark,
-                [&services](Node& entry, std::string_view path) {
-                    if (services.audioEngine) services.audioEngine->readTags(entry, path, path);
-                }};
+                &services.scanMark};
     return services.scanWorker.start(std::move(job), std::move(singlePath));
 }
 
