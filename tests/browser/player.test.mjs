@@ -82,6 +82,16 @@ function seconds(text) {
   return minutes * 60 + rest;
 }
 
+// A reload cuts the poll under way: that abort is the reload's, not a fault.
+async function reload(page) {
+  page.reloading = true;
+  try {
+    await page.reload();
+  } finally {
+    page.reloading = false;
+  }
+}
+
 // How a song row names a song: "artist - title", or the bare title.
 function rowText(song) {
   return song.artist ? `${song.artist} - ${song.title}` : song.title;
@@ -137,7 +147,10 @@ describe('web client', { timeout: 300000 }, () => {
       if (message.type() === 'error') note(`console: ${message.text()} ${message.location().url}`);
     });
     page.on('pageerror', (error) => problems.push(`${size} page error: ${error.message}`));
-    page.on('requestfailed', (request) => note(`failed: ${request.url()} ${request.failure()?.errorText}`));
+    page.on('requestfailed', (request) => {
+      if (page.reloading && request.failure()?.errorText === 'net::ERR_ABORTED') return;
+      note(`failed: ${request.url()} ${request.failure()?.errorText}`);
+    });
     page.on('response', (response) => { if (response.status() >= 400) note(`HTTP ${response.status()}: ${response.url()}`); });
     page.on('dialog', (dialog) => { dialogs.push(dialog.message()); dialog.dismiss(); });
     pages[size] = page;
@@ -406,7 +419,7 @@ describe('web client', { timeout: 300000 }, () => {
         await page.goForward();
         await page.waitForSelector('#view-library:not([hidden])');
         await placed(place);
-        await page.reload();
+        await reload(page);
         await page.waitForSelector('#library .song');
         await placed(place);
         await page.evaluate(() => window.scrollTo(0, 0));
@@ -510,7 +523,7 @@ describe('web client', { timeout: 300000 }, () => {
         await tab(page, 'settings');
         await page.selectOption('#theme', 'dark');
         assert.equal(await background(), dark);
-        await page.reload();
+        await reload(page);
         await page.waitForSelector('#view-settings:not([hidden])');
         assert.equal(await background(), dark, 'the choice survives a reload');
         await tab(page, 'settings');
@@ -531,7 +544,7 @@ describe('web client', { timeout: 300000 }, () => {
         const styleFile = path.join(root, 'program', 'web', 'style.css');
         const style = fs.readFileSync(styleFile, 'utf8');
         fs.writeFileSync(styleFile, `${style}/* updated */\n`);
-        await page.reload();
+        await reload(page);
         const served = await page.evaluate(async () => (await fetch('style.css')).text());
         fs.writeFileSync(styleFile, style);
         assert.ok(served.endsWith('/* updated */\n'), 'the worker serves the updated file');
@@ -539,7 +552,7 @@ describe('web client', { timeout: 300000 }, () => {
         assert.ok(await stopPlayer(player), 'the player stopped in order');
         await page.waitForSelector('#banner:not([hidden])');
         assert.equal(await page.evaluate(() => document.querySelector('main').inert), true, 'controls are disabled');
-        await page.reload();
+        await reload(page);
         await page.waitForSelector('#banner:not([hidden])');
         assert.equal(await page.textContent('#tab-library'), 'Library', 'the worker serves the page');
         await checkView(page, size, 'offline');
