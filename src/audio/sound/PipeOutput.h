@@ -18,9 +18,9 @@
 class PipeOutput : public AudioOutput {
 public:
     static constexpr int kSampleRate = 48000;
-    // What the pipe holds ahead of the clock: enough for a reader's scheduling hiccups,
-    // a third of what a pipe takes.
-    static constexpr int kLeadFrames = kSampleRate / 10;
+    // What the pipe holds ahead of the clock: enough for this thread's scheduling hiccups
+    // on a loaded machine, under half of what the pipe takes.
+    static constexpr int kLeadFrames = kSampleRate * 3 / 20;
 
     explicit PipeOutput(std::string path) : path_(path), pipe_(std::move(path)) {}
     ~PipeOutput() override { stop(); }
