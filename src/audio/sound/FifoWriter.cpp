@@ -11,7 +11,7 @@ namespace {
 
 // What the pipe holds at most: room for a reader's stalls beyond the writer's lead, and what
 // a reader that comes late hears that is old.
-constexpr int kPipeBytes = 65536;
+constexpr int kPipeBytes = 131072;
 
 }  // namespace
 
@@ -24,7 +24,7 @@ bool FifoWriter::open() {
     if (!ownReader_.valid()) return false;
     pipe_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     if (!pipe_.valid()) return false;
-    ::fcntl(pipe_.get(), F_SETPIPE_SZ, kPipeBytes);  // best effort: it is Linux's default
+    ::fcntl(pipe_.get(), F_SETPIPE_SZ, kPipeBytes);  // best effort: Linux's default is half
     return true;
 }
 

@@ -19,8 +19,9 @@ class PipeOutput : public AudioOutput {
 public:
     static constexpr int kSampleRate = 48000;
     // What the pipe holds ahead of the clock: enough for this thread's scheduling hiccups
-    // on a loaded machine, under half of what the pipe takes.
-    static constexpr int kLeadFrames = kSampleRate * 3 / 20;
+    // on a loaded machine (a reader that finds the pipe dry plays silence), under half of
+    // what the pipe takes. Small beside the second Snapcast buffers anyway.
+    static constexpr int kLeadFrames = kSampleRate * 3 / 10;
 
     explicit PipeOutput(std::string path) : path_(path), pipe_(std::move(path)) {}
     ~PipeOutput() override { stop(); }
