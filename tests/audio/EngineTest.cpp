@@ -103,12 +103,14 @@ TEST(AudioEngine, WaitsForASoundDeviceThatComesLater) {
     std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
     board.expire(std::numeric_limits<int64_t>::max());
     ASSERT_TRUE(player->open(folder / "short.wav", true));
+    engine->update();
     ASSERT_TRUE(board.error());
     EXPECT_EQ(pumpFor(*engine, *player, 50), PlaybackSignal::kNone);
     EXPECT_EQ(player->positionMs(), 0u);
 
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     ASSERT_TRUE(player->open(folder / "short.wav", true));
+    engine->update();
     ASSERT_TRUE(board.info());
     EXPECT_TRUE(board.info()->text.starts_with("Sound device opened: FFmpeg ")) << board.info()->text;
     EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);

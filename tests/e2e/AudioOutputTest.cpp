@@ -103,7 +103,7 @@ TEST(PipeOutput, PlaysOnTimeWithoutAReaderAndServesReadersThatCome) {
     player.body("/set&" + songs[0]);
     ASSERT_TRUE(waitUntil([&] { return title() == "b.wav"; }, 10s, 20ms));
     const auto took = std::chrono::steady_clock::now() - started;
-    EXPECT_GT(took, 1800ms);
+    EXPECT_GT(took, 1600ms);  // the song's last 300 ms wait in the pipe, ahead of the clock
     EXPECT_LT(took, 3500ms);
 
     for (int reader = 0; reader < 2; ++reader) {

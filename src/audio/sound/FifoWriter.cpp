@@ -3,13 +3,15 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <array>
 #include <cerrno>
 
 namespace {
 
-// What the pipe holds at most: a reader that comes late hears this much that is old.
-constexpr int kPipeBytes = 32768;
+// What the pipe holds at most: room for a reader's stalls beyond the writer's lead, and what
+// a reader that comes late hears that is old.
+constexpr int kPipeBytes = 131072;
 
 }  // namespace
 
@@ -22,18 +24,19 @@ bool FifoWriter::open() {
     if (!ownReader_.valid()) return false;
     pipe_ = FileDescriptor(::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
     if (!pipe_.valid()) return false;
-    ::fcntl(pipe_.get(), F_SETPIPE_SZ, kPipeBytes);  // best effort: the default is larger
+    ::fcntl(pipe_.get(), F_SETPIPE_SZ, kPipeBytes);  // best effort: Linux's default is half
     return true;
 }
 
 void FifoWriter::write(std::span<const uint8_t> block) {
     if (!pipe_.valid() || ::write(pipe_.get(), block.data(), block.size()) >= 0 || errno != EAGAIN) return;
-    dropWaiting();
+    dropOldest(block.size());
     ::write(pipe_.get(), block.data(), block.size());
 }
 
-void FifoWriter::dropWaiting() const {
-    std::array<uint8_t, kAtomicBytes> waiting{};
-    while (::read(ownReader_.get(), waiting.data(), waiting.size()) > 0) {
-    }
+// A full pipe holds far more than a block, so the read takes the whole count: the stream
+// loses whole frames and stays aligned.
+void FifoWriter::dropOldest(size_t bytes) const {
+    std::array<uint8_t, kAtomicBytes> oldest{};
+    ::read(ownReader_.get(), oldest.data(), std::min(bytes, oldest.size()));
 }

@@ -18,9 +18,10 @@
 class PipeOutput : public AudioOutput {
 public:
     static constexpr int kSampleRate = 48000;
-    // What the pipe holds ahead of the clock: enough for a reader's scheduling hiccups,
-    // a third of what a pipe takes.
-    static constexpr int kLeadFrames = kSampleRate / 10;
+    // What the pipe holds ahead of the clock: enough for this thread's scheduling hiccups
+    // on a loaded machine (a reader that finds the pipe dry plays silence), under half of
+    // what the pipe takes. Small beside the second Snapcast buffers anyway.
+    static constexpr int kLeadFrames = kSampleRate * 3 / 10;
 
     explicit PipeOutput(std::string path) : path_(path), pipe_(std::move(path)) {}
     ~PipeOutput() override { stop(); }

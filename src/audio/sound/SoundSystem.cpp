@@ -201,9 +201,13 @@ int SoundSystem::update() {
         mixer_->stopVoice(voice);
         if (callback) callback(static_cast<ChannelEnd>(ended - 1));
     }
-    if (deviceError_ != kSoundOk && millisecondClock() - lastDeviceTry_ >= kDeviceRetryMs && mixer_->anyVoicePlays()) {
-        retryDevice(false);
+    // Tried only here, on the thread that pumps: SDL keeps what it knows of a failure for
+    // as long as the thread that met it lives.
+    if (deviceError_ != kSoundOk && (deviceRetryAsked_ || (millisecondClock() - lastDeviceTry_ >= kDeviceRetryMs &&
+                                                          mixer_->anyVoicePlays()))) {
+        retryDevice(deviceRetryAsked_);
     }
+    deviceRetryAsked_ = false;
     return kSoundOk;
 }
 
@@ -229,7 +233,7 @@ int SoundSystem::playSound(Sound& sound, bool paused, std::optional<Channel>& ch
     Voice& voice = mixer_->claimVoice();
     mixer_->startVoice(voice, *decoder, sound, paused);
     channel.emplace(*mixer_, voice);
-    if (deviceError_ != kSoundOk) retryDevice(true);
+    deviceRetryAsked_ = deviceError_ != kSoundOk;
     return kSoundOk;
 }
 

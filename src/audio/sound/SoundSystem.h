@@ -62,12 +62,13 @@ public:
     int setDSPBufferSize(unsigned blockFrames, int blockCount);
 
     // Called with kSoundOk when a sound device that was missing opens, and with the failure
-    // when init finds none or playing a sound finds it still missing; on the control thread.
+    // when init finds none or the update after playing a sound finds it still missing.
     void setDeviceReport(std::function<void(int result)> report) { deviceReport_ = std::move(report); }
     // Opens the output and starts pulling. The layer mixes in stereo, so a surround
     // speaker mode fails with kSoundErrOutputCreateBuffer. A sound device that cannot open
     // does not fail it: the system runs without one, channels wait silent, and the device
-    // is tried again when a sound is played and every 10 s while a channel should play.
+    // is tried again by the update after a sound is played, and every 10 s while a channel
+    // should play.
     int init(int maxChannels);
     // Stops the output and every channel.
     int close();
@@ -103,6 +104,7 @@ private:
     std::unique_ptr<AudioOutput> output_;
     bool running_ = false;
     int deviceError_ = 0;  // kSoundOk, or why the sound device is missing
+    bool deviceRetryAsked_ = false;
     uint32_t lastDeviceTry_ = 0;
     std::function<void(int)> deviceReport_;
     // The mixer outlives close(), so channels and sounds released late stay safe.
