@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedLibrary.h"
 #include "audio/AudioEngine.h"
 #include "audio/PendingTags.h"
 #include "library/LibraryItem.h"
@@ -35,7 +36,6 @@
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
 #include "storage/NodePool.h"
-#include "support/MakeLibrary.h"
 #include "views/FilterSet.h"
 #include "views/LibraryView.h"
 
@@ -43,32 +43,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string libraryFor(int files) {
-    const std::string path = "/tmp/velmorant-bench-lib-" + std::to_string(files);
-    if (fs::exists(path + "/.complete")) return path;
-    if (!makeLibrary("--clean --images --out " + path + " --files " + std::to_string(files))) return {};
-    std::ofstream(path + "/.complete");
-    return path;
-}
-
-// The log goes to /dev/null meanwhile: a terminal would measure itself.
-class QuietLog {
-public:
-    QuietLog() : saved_(dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~QuietLog() {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-
-private:
-    int saved_;
-};
 
 struct PoolFigures {
     size_t used;
