@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "GeneratedLibrary.h"
 #include "audio/AudioEngine.h"
 #include "library/EntryNames.h"
 #include "library/Repository.h"
@@ -40,7 +41,6 @@
 #include "storage/FileStore.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
-#include "support/MakeLibrary.h"
 #include "platform/Memory.h"
 
 namespace fs = std::filesystem;
@@ -49,32 +49,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-std::string libraryFor(int files) {
-    const std::string path = "/tmp/velmorant-bench-lib-" + std::to_string(files);
-    if (fs::exists(path + "/.complete")) return path;
-    if (!makeLibrary("--clean --images --out " + path + " --files " + std::to_string(files))) return {};
-    std::ofstream(path + "/.complete");
-    return path;
-}
-
-// The log goes to /dev/null while a job runs: a terminal would measure itself.
-class QuietLog {
-public:
-    QuietLog() : saved_(dup(STDOUT_FILENO)) {
-        std::fflush(stdout);
-        const int null = open("/dev/null", O_WRONLY);
-        dup2(null, STDOUT_FILENO);
-        close(null);
-    }
-    ~QuietLog() {
-        std::fflush(stdout);
-        dup2(saved_, STDOUT_FILENO);
-        close(saved_);
-    }
-
-private:
-    int saved_;
-};
 
 std::map<fs::path, fs::file_time_type> fileTimes(const std::string& folder) {
     std::map<fs::path, fs::file_time_type> times;

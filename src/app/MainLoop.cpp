@@ -32,7 +32,7 @@ constexpr uint32_t kPlayingCheckMs = 1000;
 constexpr int64_t kFlushIntervalSeconds = 10;
 // Storing read tags holds the lock this long at most; then requests get their turn.
 constexpr uint32_t kTagBatchMs = 2;
-constexpr int kBetweenTagBatchesMs = 1;
+constexpr int kBetweenTagBatchesMs = 1;  // and between the steps of a flush
 constexpr uint32_t kTagReportMs = 100;
 
 int64_t millisecondsUntilSecond(int64_t second) {
@@ -95,19 +95,25 @@ void MainLoop::storeReadTags() {
 }
 
 // Play counts and tags wait ten seconds from the change that found the store clean; a
-// user's change asks for sooner. A clean store sets no timer.
+// user's change asks for sooner. A clean store sets no timer. Each pass writes one
+// cluster, so requests wait for one file's write at most.
 void MainLoop::flushStore() {
     const int64_t now = application_.currentTime;
+    if (flushing_) {
+        if (!store_.storeFlushStep()) return;
+        flushing_ = false;
+        unwrittenSince_.reset();
+        if (store_.hasUnwritten()) unwrittenSince_ = now;
+        return;
+    }
     if (!store_.hasUnwritten()) {
         unwrittenSince_.reset();
     } else if (!unwrittenSince_) {
         unwrittenSince_ = now;
     }
     const bool regularFlush = unwrittenSince_ && now >= *unwrittenSince_ + kFlushIntervalSeconds;
-    if (!regularFlush && !store_.flushDue()) return;
-    store_.storeFlush();
-    unwrittenSince_.reset();
-    if (store_.hasUnwritten()) unwrittenSince_ = now;
+    flushing_ = regularFlush || store_.flushDue();
+    if (flushing_) flushStore();
 }
 
 // A finished song is counted; either way the next one starts. A song that could not be
@@ -126,10 +132,10 @@ void MainLoop::handlePlaybackSignal() {
     if (application_.position.step(true)) application_.playStarter.startCurrentItem();
 }
 
-// Read tags not yet stored come first; then the soonest of the timers: the store's flush
+// The rest of a flush and read tags not yet stored come first; then the soonest of the timers: the store's flush
 // and unloading, the oldest message's expiry, a held playback signal, a playing song's end.
 int MainLoop::untilNextWork() {
-    if (tags_.hasReadValues()) return kBetweenTagBatchesMs;
+    if (flushing_ || tags_.hasReadValues()) return kBetweenTagBatchesMs;
     int64_t soonest = -1;
     const auto consider = [&soonest](int64_t ms) {
         ms = std::max<int64_t>(ms, kShortestWaitMs);

@@ -39,6 +39,7 @@ private:
     FileStore& store_;
     LocalChannel& mailbox_;
     std::optional<int64_t> unwrittenSince_;  // seconds; the first pass that saw the store changed
+    bool flushing_ = false;                  // a flush is under way, one cluster a pass
     PendingTagReader tags_;
     uint32_t lastTagReport_ = 0;
     std::optional<uint32_t> signalsHeldUntil_;  // after a failed open, on the millisecond clock

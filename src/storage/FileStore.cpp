@@ -100,12 +100,30 @@ bool FileStore::storeFlush() {
     flushDueAt_.reset();
     bool complete = true;
     for (int number = 0; number < kClusterCount; ++number) {
-        Cluster* cluster = clusters_[number].get();
-        if (!cluster || !cluster->dirty()) continue;
-        std::printf("Writing cluster %d\n", number);
-        if (!writeCluster(*cluster)) complete = false;
+        if (!writeChanged(number)) complete = false;
     }
     return retryDiskFiles() && complete;
+}
+
+bool FileStore::storeFlushStep() {
+    if (flushCursor_ == 0) flushDueAt_.reset();
+    while (flushCursor_ < kClusterCount) {
+        const int number = flushCursor_++;
+        if (clusters_[number] && clusters_[number]->dirty()) {
+            writeChanged(number);
+            return false;
+        }
+    }
+    flushCursor_ = 0;
+    retryDiskFiles();
+    return true;
+}
+
+bool FileStore::writeChanged(int number) {
+    Cluster* cluster = clusters_[number].get();
+    if (!cluster || !cluster->dirty()) return true;
+    std::printf("Writing cluster %d\n", number);
+    return writeCluster(*cluster);
 }
 
 void FileStore::storeFlushSoon() {

@@ -55,6 +55,10 @@ public:
     // earlier write failed. A missing store folder is created again when the folder that
     // holds it is still there. True when everything is on disk.
     bool storeFlush();
+    // The same in steps, so the caller's lock can be let go in between: each writes the next
+    // changed cluster; the last retries the failed disk files and returns true. A flush
+    // meanwhile only leaves the steps less to do.
+    bool storeFlushStep();
     // Asks for a flush within kPromptFlushMilliseconds (a user's change); asks made before
     // that flush share it.
     void storeFlushSoon();
@@ -97,6 +101,8 @@ private:
     void fileClosed(StoreFile& file, bool written);
     Cluster* clusterFor(std::string_view normalisedPath) const;
     bool writeCluster(Cluster& cluster);
+    // Writes cluster `number` when it holds changes, logging "Writing cluster N"; false when that failed.
+    bool writeChanged(int number);
     bool recreateFolder() const;
     bool retryDiskFiles();
 
@@ -107,6 +113,7 @@ private:
     WriteTrouble trouble_;
     std::optional<uint32_t> flushDueAt_;
     uint64_t changeCount_ = 0;
+    int flushCursor_ = 0;  // the next cluster storeFlushStep looks at
 };
 
 // The program's store, set by the run function while it runs.

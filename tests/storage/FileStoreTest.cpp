@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <span>
@@ -343,4 +344,50 @@ TEST_F(FileStoreTest, AUserChangeMakesTheNextFlushDueWithinHalfASecond) {
     EXPECT_TRUE(store.flushDue());
     flushLog();
     EXPECT_FALSE(store.flushDue());
+}
+
+// What a sleeping caller needs to know, and a flush in steps of one cluster each.
+TEST_F(FileStoreTest, TimedWorkIsToldAndAFlushGoesOneClusterAStep) {
+    EXPECT_FALSE(store.hasUnwritten());
+    EXPECT_EQ(store.untilTimedWork(), std::nullopt);
+    std::vector<std::string> paths;
+    for (int i = 0; paths.size() < 2; ++i) {
+        const std::string path = "/s/" + std::to_string(i);
+        if (paths.empty() || FileStore::clusterNumber(path) != FileStore::clusterNumber(paths[0])) paths.push_back(path);
+    }
+    ASSERT_TRUE(put(paths[0], "one"));
+    ASSERT_TRUE(put(paths[1], "two"));
+    EXPECT_TRUE(store.hasUnwritten());
+    EXPECT_EQ(store.untilTimedWork(), 5001u);  // both clusters fall idle then
+    now += 1000;
+    store.storeFlushSoon();
+    EXPECT_EQ(store.untilTimedWork(), 500u);
+
+    testing::internal::CaptureStdout();
+    EXPECT_FALSE(store.storeFlushStep());
+    EXPECT_FALSE(store.flushDue());
+    EXPECT_TRUE(store.hasUnwritten());
+    EXPECT_FALSE(store.storeFlushStep());
+    EXPECT_TRUE(store.storeFlushStep());
+    const std::string log = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
+    EXPECT_FALSE(store.hasUnwritten());
+    EXPECT_EQ(TempFolder::read(clusterPath(paths[1])).size(), 8u + 12u + paths[1].size() + 3u);
+
+    // A cluster that cannot be written ends its round and waits for the flushes, not for idling.
+    ASSERT_TRUE(put(paths[0], std::string(200, 'a')));
+    {
+        const FileSizeLimit limit(100);
+        testing::internal::CaptureStdout();
+        while (!store.storeFlushStep()) {
+        }
+        testing::internal::GetCapturedStdout();
+    }
+    EXPECT_TRUE(store.hasUnwritten());
+    now += 6000;
+    EXPECT_EQ(store.untilTimedWork(), 0u);  // the clean cluster is idle; the failing one is not counted
+    testing::internal::CaptureStdout();
+    store.storeUnloadIdle();
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(store.untilTimedWork(), std::nullopt);
 }

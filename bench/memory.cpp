@@ -1,0 +1,156 @@
+// Where a library's memory goes, for a generated library of 100,000 files (or the sizes
+// given): the resident memory the process gains per entry from an empty start through the
+// scan, merge and view rebuild, the reading of every tag and the store's flush, and then
+// the parts of it: the entry and field nodes (used slots, and the pool's pages with their
+// free slots), the items, and the cluster files' bytes, which closing the store gives back.
+//
+//   bench_memory [files ...]      (default: 100000)
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "GeneratedLibrary.h"
+#include "audio/AudioEngine.h"
+#include "audio/PendingTags.h"
+#include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
+#include "library/Repository.h"
+#include "library/ScanJob.h"
+#include "library/Scanner.h"
+#include "library/StatusBoard.h"
+#include "platform/Memory.h"
+#include "platform/WakeSignal.h"
+#include "platform/WakingMutex.h"
+#include "storage/FileStore.h"
+#include "storage/Node.h"
+#include "storage/NodeFile.h"
+#include "storage/NodePool.h"
+#include "views/FilterSet.h"
+#include "views/LibraryView.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+
+struct PoolFigures {
+    size_t used;
+    size_t slots;  // over all pages
+};
+
+PoolFigures poolFigures(const CachedPool& pool) {
+    const size_t slots = pool.pool().pageCount() * pool.pool().slotsPerPage();
+    return {slots - pool.pool().freeCount(), slots};
+}
+
+void readAllTags(Repository& repository, AudioEngine& engine, StatusBoard& board, WakingMutex& lock) {
+    PendingTagReader tags(engine, board, 2);
+    for (;;) {
+        {
+            const std::lock_guard guard(lock);
+            if (tags.storeAndPost(repository, 2) == 0) return;
+            if (tags.hasReadValues()) continue;
+        }
+        pollfd done{tags.done().handle(), POLLIN, 0};
+        poll(&done, 1, 1000);
+        tags.done().drain();
+    }
+}
+
+int run(int files) {
+    const std::string library = libraryFor(files);
+    if (library.empty()) return 1;
+    const std::string work = "/tmp/velmorant-bench-memory-" + std::to_string(getpid());
+    fs::create_directories(work + "/database");
+    const auto perEntry = [](double bytes, size_t entries) { return bytes / static_cast<double>(entries); };
+    const auto rss = [] { return static_cast<double>(residentMemoryBytes()); };
+
+    FileStore store;
+    store.storeOpen(work + "/database");
+    theFileStore = &store;
+    StatusBoard board;
+    const auto engine = createAudioEngine(board);
+    Repository repository;
+    FilterSet filters(board, [] { return static_cast<int64_t>(std::time(nullptr)); });
+    LibraryView view(repository, filters);
+    Node settings;
+    settings.appendChild("USER", "username")->appendChild("REPOSITORY_PATHS", library);
+    saveNodeFile(settings, work + "/repository.vmr", true);
+    WakingMutex lock;
+    const std::atomic<bool> quit{false};
+    QuitAwareScanner scanner(quit);
+    returnFreeMemoryToSystem();
+    const double empty = rss();
+
+    const QuietLog quiet;
+    repository.open(work + "/repository.vmr", work + "/radio2.vmr");
+    runScanJob(ScanJob{repository, scanner, lock, quit, [&view] { return view.folders(); },
+                       [&view](bool resetPage) { view.rebuildView(resetPage); }},
+               "");
+    scanner.clear();
+    const size_t entries = repository.pendingTags.size();
+    returnFreeMemoryToSystem();
+    const double scanned = rss();
+    const PoolFigures nodesScanned = poolFigures(nodePool());
+
+    readAllTags(repository, *engine, board, lock);
+    store.storeFlush();
+    returnFreeMemoryToSystem();
+    const double tagged = rss();
+    const PoolFigures nodes = poolFigures(nodePool());
+    const PoolFigures items = poolFigures(theLibraryItemPool);
+
+    store.storeClose();
+    returnFreeMemoryToSystem();
+    const double closed = rss();
+
+    std::fprintf(stderr,
+                 "%d files, %zu entries, bytes per entry above an empty start:\n"
+                 "  after scan, merge and view rebuild: %.0f (nodes %.1f per entry)\n"
+                 "  after every tag is read and the store flushed: %.0f, of which\n"
+                 "    nodes: %.1f per entry of %zu bytes = %.0f used, %.0f with the pool's free slots\n"
+                 "    items: %.0f used (%zu bytes each), %.0f with free slots\n"
+                 "    cluster files' bytes held while loaded: %.0f (closing the store gave them back)\n"
+                 "    the rest (long texts, folders, indexes, view lists, heap overhead): %.0f\n",
+                 files, entries, perEntry(scanned - empty, entries),
+                 static_cast<double>(nodesScanned.used) / static_cast<double>(entries), perEntry(tagged - empty, entries),
+                 static_cast<double>(nodes.used) / static_cast<double>(entries), sizeof(Node),
+                 perEntry(static_cast<double>(nodes.used * sizeof(Node)), entries),
+                 perEntry(static_cast<double>(nodes.slots * sizeof(Node)), entries),
+                 perEntry(static_cast<double>(items.used * sizeof(LibraryItem)), entries), sizeof(LibraryItem),
+                 perEntry(static_cast<double>(items.slots * sizeof(LibraryItem)), entries),
+                 perEntry(tagged - closed, entries),
+                 perEntry(closed - empty - static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem)),
+                          entries));
+    theFileStore = nullptr;
+    fs::remove_all(work);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<int> sizes;
+    for (int i = 1; i < argc; ++i) sizes.push_back(std::atoi(argv[i]));
+    if (sizes.empty()) sizes = {100000};
+    int failed = 0;
+    for (const int files : sizes) {
+        const pid_t child = fork();
+        if (child == 0) std::_Exit(run(files));
+        int status = 0;
+        waitpid(child, &status, 0);
+        failed += !WIFEXITED(status) || WEXITSTATUS(status) != 0;
+    }
+    return failed;
+}
