@@ -13,7 +13,6 @@
 #include "platform/DiskFile.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
-#include "text/Encoding.h"
 
 namespace {
 
@@ -23,27 +22,17 @@ std::string minutesAndSeconds(uint32_t ms) {
     return text;
 }
 
-// The value to store under `key`, or nothing when the tag is dropped.
-std::optional<std::string> storedValue(std::string_view key, const SoundTag& tag) {
-    std::string value = tag.type == TagType::kLatin1 ? latin1ToUtf8(tag.data) : tag.data;
-    if (key == "GENRE") {
-        std::optional<std::string> genre = genreValue(value);
-        if (!genre) return std::nullopt;
-        value = std::move(*genre);
-    }
-    trimTrailingBlanks(value);
-    return value;
-}
-
-// What a later scan recognises the file by once it is moved: its size and its content
-// digest, which it compares with the few new files of that size. Reading a candidate's
-// tags instead would cost the merge ten times as much.
+// What a later scan recognises the file by once it is moved: its size, which picks the few
+// new files to compare, then its tags; the content digest only for a song whose tags name
+// nothing, which has nothing else to tell it by.
 void keepRecognisable(Node& entry, std::string_view path) {
     const std::optional<DiskFileStatus> status = statDiskFile(path);
-    const std::optional<std::string> digest = status ? songDigest(path, status->size) : std::nullopt;
-    if (!digest) return;
+    if (!status) return;
     entry.setChild(entry::kSize, std::to_string(status->size));
-    entry.setChild(entry::kDigest, *digest);
+    if (recognisedByTags(entry)) return;
+    if (const std::optional<std::string> digest = songDigest(path, status->size)) {
+        entry.setChild(entry::kDigest, *digest);
+    }
 }
 
 }  // namespace
@@ -73,13 +62,7 @@ bool EntryTagReader::readSong(Node& entry, std::string_view path, std::string_vi
     }
     SoundTag tag;
     for (int index = 0; sound.getTag(index, tag) == kSoundOk; ++index) {
-        if (tag.name.empty() || tag.data.empty()) continue;
-        const std::string_view key = entryKeyForTag(tag.name);
-        if (!isStoredTagKey(key)) continue;
-        const std::optional<std::string> value = storedValue(key, tag);
-        if (!value || value->empty()) continue;
-        entry.setChild(key, *value);
-        changed = true;
+        if (storeTag(entry, tag)) changed = true;
     }
     keepRecognisable(entry, path);
     return changed;

@@ -5,6 +5,10 @@
 #include <cctype>
 #include <utility>
 
+#include "audio/sound/TagList.h"
+#include "storage/Node.h"
+#include "text/Encoding.h"
+
 namespace {
 
 // The ID3v1 genres with the later extensions, as the library has always spelled them.
@@ -75,4 +79,20 @@ std::optional<std::string> genreValue(std::string_view value) {
 void trimTrailingBlanks(std::string& value) {
     const size_t last = value.find_last_not_of(' ');
     value.resize(last == std::string::npos ? std::min<size_t>(value.size(), 1) : last + 1);
+}
+
+bool storeTag(Node& entry, const SoundTag& tag) {
+    if (tag.name.empty() || tag.data.empty()) return false;
+    const std::string_view key = entryKeyForTag(tag.name);
+    if (!isStoredTagKey(key)) return false;
+    std::string value = tag.type == TagType::kLatin1 ? latin1ToUtf8(tag.data) : tag.data;
+    if (key == "GENRE") {
+        std::optional<std::string> genre = genreValue(value);
+        if (!genre) return false;
+        value = std::move(*genre);
+    }
+    trimTrailingBlanks(value);
+    if (value.empty()) return false;
+    entry.setChild(key, value);
+    return true;
 }

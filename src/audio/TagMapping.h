@@ -6,6 +6,9 @@
 #include <string>
 #include <string_view>
 
+class Node;
+struct SoundTag;
+
 // TIT2 gives TITLE, TCON GENRE, icy-name ALBUM, ...; any other name stays itself.
 std::string_view entryKeyForTag(std::string_view tagName);
 // TITLE, TRACK, ARTIST, ALBUM, YEAR, GENRE and BPM, and PICTURE, which marks a song with
@@ -16,3 +19,6 @@ bool isStoredTagKey(std::string_view key);
 std::optional<std::string> genreValue(std::string_view value);
 // Trailing blanks go, but never the first character.
 void trimTrailingBlanks(std::string& value);
+// A reported tag into `entry` under its key, as UTF-8 and trimmed, when the key is kept and
+// the value is not empty; true when stored.
+bool storeTag(Node& entry, const SoundTag& tag);

@@ -28,7 +28,7 @@ void merge(const ScanJob& job, bool fullScan) {
     tally = {.files = job.scanner.filesSeen(), .scans = tally.scans + 1};
     const std::span<RepositoryFolder* const> viewFolders =
         job.viewFolders ? job.viewFolders() : std::span<RepositoryFolder* const>();
-    SongMoves moves(job.repository);
+    SongMoves moves(job.repository, job.readTags);
     for (const Node& root : job.scanner.tree().children()) job.repository.syncRoot(root, viewFolders, &moves);
     moves.settle();
     if (job.rebuildView) job.rebuildView(fullScan);

@@ -8,6 +8,8 @@
 #include <span>
 #include <string_view>
 
+#include "library/SongMoves.h"
+
 class Repository;
 class RepositoryFolder;
 class ScanMark;
@@ -27,6 +29,9 @@ struct ScanJob {
     std::function<void(bool resetPage)> rebuildView;
     // Set while the job runs and cleared once its merge is on disk. May be null.
     ScanMark* mark = nullptr;
+    // Reads the tags of the new files that may be songs moved. May be empty: then only
+    // songs whose tags name nothing are followed.
+    SongMoves::ReadTags readTags = {};
 };
 
 // The job on the calling thread: `singlePath` alone, or every music folder when it is

@@ -9,13 +9,14 @@
 #include <cstring>
 
 #include "platform/FileDescriptor.h"
+#include "storage/Node.h"
 
 namespace {
 
 constexpr uint64_t kPartBytes = 64 * 1024;
 
-// A multiply-and-rotate hash taken eight bytes at a time: the merge hashes every candidate,
-// so this must cost far less than reading the bytes.
+// A multiply-and-rotate hash taken eight bytes at a time, so it costs far less than reading
+// the bytes.
 void mix(uint64_t& hash, const unsigned char* bytes, size_t size) {
     constexpr uint64_t kPrime = 0x9E3779B97F4A7C15ULL;
     size_t at = 0;
@@ -49,4 +50,8 @@ std::optional<std::string> songDigest(std::string_view path, uint64_t size) {
     char text[17];
     std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(hash));
     return std::string(text);
+}
+
+bool recognisedByTags(const Node& entry) {
+    return entry.findChild("TITLE") || entry.findChild("ARTIST") || entry.findChild("ALBUM");
 }

@@ -2,9 +2,10 @@
 
 #include <charconv>
 #include <cstdio>
-#include <optional>
+#include <cstdlib>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 #include "library/EntryNames.h"
 #include "library/Repository.h"
@@ -12,8 +13,14 @@
 #include "library/SongDigest.h"
 #include "platform/DiskFile.h"
 #include "storage/Node.h"
+#include "text/TextSearch.h"
 
 namespace {
+
+constexpr std::string_view kSameRecordingTags[] = {"TITLE", "ARTIST", "ALBUM", "TRACK"};
+// TIME drops the fraction of a second, and the candidate's length is the quick estimate
+// where the stored one may have been measured: a second for each.
+constexpr int kLengthSlackSeconds = 2;
 
 std::string pathIn(const RepositoryFolder& folder, const Node& entry) {
     return std::string(folder.path().view()) + "/" + entry.value();
@@ -27,9 +34,24 @@ std::optional<uint64_t> storedSize(const Node& entry) {
     return size;
 }
 
+bool sameTags(const Node& gone, const Node& tags) {
+    for (const std::string_view key : kSameRecordingTags) {
+        if (std::string_view(gone.childValue(key, "")) != tags.childValue(key, "")) return false;
+    }
+    return true;
+}
+
+// Only when both are known: 00:00 and an unread TIME tell nothing.
+bool sameLength(const Node& gone, uint32_t lengthMs) {
+    const int stored = minSecToSeconds(gone.childValue("TIME", ""));
+    const int read = static_cast<int>(lengthMs / 1000);
+    return stored <= 0 || lengthMs == 0 || std::abs(stored - read) <= kLengthSlackSeconds;
+}
+
 }  // namespace
 
-SongMoves::SongMoves(Repository& repository) : repository_(repository) {}
+SongMoves::SongMoves(Repository& repository, ReadTags readTags)
+    : repository_(repository), readTags_(std::move(readTags)) {}
 
 SongMoves::~SongMoves() {
     retireOwned();
@@ -80,24 +102,41 @@ void SongMoves::settle() {
 // For each vanished song, the added ones that are the same recording. Only added songs of
 // a size some vanished song had are looked at.
 std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(const std::vector<const Song*>& gone) {
+    struct SameSize {
+        bool tagged = false;    // a vanished song of that size is known by its tags
+        bool digested = false;  // one by its digest
+        std::vector<Candidate*> candidates;
+    };
     std::vector<std::vector<Candidate*>> matches(gone.size());
-    std::unordered_map<uint64_t, std::vector<Candidate*>> bySize;
+    std::unordered_map<uint64_t, SameSize> bySize;
     for (const Song* song : gone) {
-        if (const auto size = storedSize(*song->entry)) bySize[*size];
+        const auto size = storedSize(*song->entry);
+        if (!size) continue;
+        if (recognisedByTags(*song->entry)) {
+            bySize[*size].tagged = true;
+        } else if (song->entry->findChild(entry::kDigest)) {
+            bySize[*size].digested = true;
+        }
     }
     if (bySize.empty()) return matches;
     for (const Added& song : added_) {
         std::string path = pathIn(*song.folder, *song.entry);
         const std::optional<DiskFileStatus> status = statDiskFile(path);
-        if (!status || !bySize.contains(status->size)) continue;
-        candidates_.push_back(
-            {.song = {song.entry, std::move(path)}, .folder = song.folder, .size = status->size, .digest = {}});
+        const auto sameSize = status ? bySize.find(status->size) : bySize.end();
+        if (sameSize == bySize.end()) continue;
+        candidates_.push_back({.song = {song.entry, std::move(path)},
+                               .folder = song.folder,
+                               .size = status->size,
+                               .wantsTags = sameSize->second.tagged,
+                               .wantsDigest = sameSize->second.digested});
     }
-    for (Candidate& candidate : candidates_) bySize[candidate.size].push_back(&candidate);
+    readCandidates();
+    for (Candidate& candidate : candidates_) bySize[candidate.size].candidates.push_back(&candidate);
     for (size_t i = 0; i < gone.size(); ++i) {
         const auto size = storedSize(*gone[i]->entry);
-        if (!size) continue;
-        for (Candidate* candidate : bySize[*size]) {
+        const auto sameSize = size ? bySize.find(*size) : bySize.end();
+        if (sameSize == bySize.end()) continue;
+        for (Candidate* candidate : sameSize->second.candidates) {
             if (!sameRecording(*gone[i]->entry, *candidate)) continue;
             matches[i].push_back(candidate);
             ++candidate->matchedBy;
@@ -106,16 +145,34 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
     return matches;
 }
 
-bool SongMoves::sameRecording(const Node& gone, Candidate& candidate) {
+void SongMoves::readCandidates() {
+    for (Candidate& candidate : candidates_) read(candidate);
+}
+
+// Touches nothing but the candidate and its file, so candidates may be read side by side.
+void SongMoves::read(Candidate& candidate) const {
+    if (candidate.wantsTags && readTags_) {
+        auto tags = std::make_unique<Node>();
+        if (readTags_(candidate.song.path, *tags, candidate.lengthMs)) candidate.tags = std::move(tags);
+    }
+    if (candidate.wantsDigest) candidate.digest = songDigest(candidate.song.path, candidate.size);
+}
+
+// By the tags for a song that has them, else by the digest of its file.
+bool SongMoves::sameRecording(const Node& gone, const Candidate& candidate) {
+    if (recognisedByTags(gone)) {
+        return candidate.tags && sameTags(gone, *candidate.tags) && sameLength(gone, candidate.lengthMs);
+    }
     const char* digest = gone.childValue(entry::kDigest, nullptr);
-    if (!digest) return false;
-    if (candidate.digest.empty()) candidate.digest = songDigest(candidate.song.path, candidate.size).value_or("-");
-    return candidate.digest == digest;
+    return digest && candidate.digest && *candidate.digest == digest;
 }
 
 void SongMoves::hand(const Song& gone, Candidate& candidate) {
     Node& taker = *candidate.song.entry;
+    // A tagged song is known by its tags: a DIGEST it may still have is not carried on.
+    const bool dropDigest = recognisedByTags(*gone.entry);
     for (const Node& key : gone.entry->children()) {
+        if (dropDigest && key.hasName(entry::kDigest)) continue;
         if (key.hasName(entry::kAdded)) {
             taker.setChild(entry::kAdded, key.value());
         } else if (!taker.findChild(key.name())) {

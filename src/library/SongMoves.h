@@ -5,14 +5,18 @@
 // the application lock, for one merge.
 //
 // At merge time a new file's tags are not read yet, but a vanished entry keeps what the tag
-// reading stored: SIZE and DIGEST (a hash of the first and last 64 KB). So a new file is a
-// candidate when its size (one stat) equals a vanished entry's SIZE, and only candidates
-// are read, at most 128 KB each. The same first and last 64 KB hold the tags of the
-// formats the library reads, so a match is the same recording with the same tags. A
-// vanished entry whose tags were never read is never matched.
+// reading stored: SIZE, its tags and TIME, and for a song whose tags name nothing a DIGEST
+// (see songDigest). A new file is a candidate when its size (one stat) equals a vanished
+// entry's SIZE, and only candidates are read: their tags, cheaply, for a tagged vanished
+// song; their first and last 64 KB for an untagged one. A vanished entry whose tags were
+// never read is never matched.
 
 #include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class Node;
@@ -21,7 +25,13 @@ class RepositoryFolder;
 
 class SongMoves {
 public:
-    explicit SongMoves(Repository& repository);
+    // A file's tags into `tags` as the tag reading would store them (TITLE, ARTIST, ALBUM,
+    // TRACK, ...), and its length (0 when unknown); false when it reads as no audio. Called
+    // on several threads at once, without the lock.
+    using ReadTags = std::function<bool(std::string_view path, Node& tags, uint32_t& lengthMs)>;
+
+    // Without `readTags` only untagged songs are followed.
+    SongMoves(Repository& repository, ReadTags readTags);
     // Retires whatever settle was not called for.
     ~SongMoves();
     SongMoves(const SongMoves&) = delete;
@@ -37,8 +47,9 @@ public:
 
     // A vanished song with exactly one same recording among the added, which is the same
     // recording of no other vanished song, hands its keys to it (ADDED replaced, every
-    // other key the new entry lacks added: RATE, PLAYCOUNT, PLAYTIME, ...), logs
-    // "Moved %s to %s" and saves the folder. The rest is retired and logged as removed.
+    // other key the new entry lacks added: RATE, PLAYCOUNT, PLAYTIME, ..., but not the
+    // DIGEST of a tagged song), logs "Moved %s to %s" and saves the folder. The rest is
+    // retired and logged as removed.
     void settle();
 
 private:
@@ -51,21 +62,28 @@ private:
         Node* entry;
         RepositoryFolder* folder;
     };
-    // An added song of a size some vanished song had.
+    // An added song of a size some vanished song had, and what those need read of it.
     struct Candidate {
         Song song;
         RepositoryFolder* folder;
         uint64_t size;
-        std::string digest;  // read once, when first needed
+        bool wantsTags = false;
+        bool wantsDigest = false;
+        std::unique_ptr<Node> tags;  // null when not read or not audio
+        uint32_t lengthMs = 0;
+        std::optional<std::string> digest;
         int matchedBy = 0;
     };
 
     std::vector<std::vector<Candidate*>> findSameRecordings(const std::vector<const Song*>& gone);
-    static bool sameRecording(const Node& gone, Candidate& candidate);
+    void readCandidates();
+    void read(Candidate& candidate) const;
+    static bool sameRecording(const Node& gone, const Candidate& candidate);
     void hand(const Song& gone, Candidate& candidate);
     void retireOwned();
 
     Repository& repository_;
+    ReadTags readTags_;
     std::vector<Song> owned_;      // unlinked entries, destroyed at settle
     std::vector<Song> inFolders_;  // entries of vanished folders
     std::vector<Added> added_;

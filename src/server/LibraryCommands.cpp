@@ -1,5 +1,6 @@
 #include <mutex>
 
+#include "audio/CandidateTags.h"
 #include "library/CoverSearch.h"
 #include "library/RadioSync.h"
 #include "library/Repository.h"
@@ -33,7 +34,7 @@ bool startLibraryScan(CommandServices& services, std::string singlePath) {
     LibraryView& view = services.view;
     ScanJob job{services.repository, services.scanner, services.lock, services.quitRequested,
                 [&view] { return view.folders(); }, [&view](bool resetPage) { view.rebuildView(resetPage); },
-                &services.scanMark};
+                &services.scanMark, readCandidateTags};
     return services.scanWorker.start(std::move(job), std::move(singlePath));
 }
 
