@@ -4,9 +4,10 @@
 // the process holds afterwards per library entry, the store's clusters still loaded. Then
 // the merge of a rescan in which a tenth of the songs were moved (whole artist folders
 // renamed, their tags read before as the player would have) against the merge of the
-// unchanged rescan; the moved songs' history follows them, which reads the first and last
-// 64 KB of each new file of a moved song's size. Each run works on a copy of hard links to
-// the generated library, which it renames in.
+// unchanged rescan; the moved songs' history follows them, which reads the tags (TagLib
+// alone) of each new file of a moved song's size, and the first and last 64 KB of those of
+// an untagged song's size. Each run works on a copy of hard links to the generated
+// library, which it renames in.
 //
 //   bench_library [files ...]      (default: 10000 100000)
 //
@@ -32,6 +33,7 @@
 
 #include "GeneratedLibrary.h"
 #include "audio/AudioEngine.h"
+#include "audio/CandidateTags.h"
 #include "library/EntryNames.h"
 #include "library/Repository.h"
 #include "library/ScanJob.h"
@@ -101,7 +103,8 @@ public:
             return std::span<RepositoryFolder* const>();
         };
         const auto mergeEnds = [this](bool) { lastMergeSeconds = seconds(mergeStart_); };
-        runScanJob(ScanJob{repository_, scanner_, lock_, quit_, mergeStarts, mergeEnds}, "");
+        runScanJob(ScanJob{repository_, scanner_, lock_, quit_, mergeStarts, mergeEnds, nullptr, readCandidateTags},
+                   "");
         const auto flushStart = Clock::now();
         store_.storeFlush();
         flushSeconds = std::chrono::duration<double>(Clock::now() - flushStart).count();

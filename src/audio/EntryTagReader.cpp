@@ -29,7 +29,7 @@ void keepRecognisable(Node& entry, std::string_view path) {
     const std::optional<DiskFileStatus> status = statDiskFile(path);
     if (!status) return;
     entry.setChild(entry::kSize, std::to_string(status->size));
-    if (recognisedByTags(entry)) return;
+    if (namedByTags(entry)) return;
     if (const std::optional<std::string> digest = songDigest(path, status->size)) {
         entry.setChild(entry::kDigest, *digest);
     }

@@ -6,6 +6,7 @@
 #include "library/EntryNames.h"
 #include "library/Repository.h"
 #include "library/RepositoryFolder.h"
+#include "library/SongDigest.h"
 #include "storage/Node.h"
 
 namespace {
@@ -30,7 +31,7 @@ void addFolder(LibrarySummary& summary, const RepositoryFolder& folder) {
         ++summary.formats[extensionOf(entry.value())];
         if (!entry.findChild("TIME")) {
             ++summary.unread;
-        } else if (!entry.findChild("TITLE") && !entry.findChild("ARTIST") && !entry.findChild("ALBUM")) {
+        } else if (!namedByTags(entry)) {
             ++summary.untagged;
         }
         if (!picture) ++summary.withoutPicture;

@@ -52,6 +52,6 @@ std::optional<std::string> songDigest(std::string_view path, uint64_t size) {
     return std::string(text);
 }
 
-bool recognisedByTags(const Node& entry) {
+bool namedByTags(const Node& entry) {
     return entry.findChild("TITLE") || entry.findChild("ARTIST") || entry.findChild("ALBUM");
 }

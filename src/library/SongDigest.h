@@ -13,6 +13,6 @@ class Node;
 // or holds fewer bytes.
 std::optional<std::string> songDigest(std::string_view path, uint64_t size);
 
-// True when a song entry has a TITLE, ARTIST or ALBUM: a scan then knows it again by its
-// tags, else only by its songDigest.
-bool recognisedByTags(const Node& entry);
+// True when a song entry has a TITLE, ARTIST or ALBUM: its tags name it, and a scan knows
+// it again by them; else only by its songDigest.
+bool namedByTags(const Node& entry);

@@ -1,9 +1,13 @@
 #include "library/SongMoves.h"
 
+#include <algorithm>
+#include <atomic>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
+#include <system_error>
+#include <thread>
 #include <unordered_map>
 #include <utility>
 
@@ -112,7 +116,7 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
     for (const Song* song : gone) {
         const auto size = storedSize(*song->entry);
         if (!size) continue;
-        if (recognisedByTags(*song->entry)) {
+        if (namedByTags(*song->entry)) {
             bySize[*size].tagged = true;
         } else if (song->entry->findChild(entry::kDigest)) {
             bySize[*size].digested = true;
@@ -128,7 +132,8 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
                                .folder = song.folder,
                                .size = status->size,
                                .wantsTags = sameSize->second.tagged,
-                               .wantsDigest = sameSize->second.digested});
+                               .wantsDigest = sameSize->second.digested,
+                               .tags = nullptr});
     }
     readCandidates();
     for (Candidate& candidate : candidates_) bySize[candidate.size].candidates.push_back(&candidate);
@@ -145,8 +150,24 @@ std::vector<std::vector<SongMoves::Candidate*>> SongMoves::findSameRecordings(co
     return matches;
 }
 
+// Side by side on a thread a core, the merge thread among them: the reading is plain file
+// reads, so the lock the merge holds is held the shorter. A few candidates are not worth
+// a thread.
 void SongMoves::readCandidates() {
-    for (Candidate& candidate : candidates_) read(candidate);
+    constexpr size_t kCandidatesPerThread = 64;
+    const size_t threads =
+        std::min<size_t>(std::max(1u, std::thread::hardware_concurrency()), candidates_.size() / kCandidatesPerThread);
+    std::atomic<size_t> next{0};
+    const auto readRest = [this, &next] {
+        for (size_t i = next++; i < candidates_.size(); i = next++) read(candidates_[i]);
+    };
+    std::vector<std::jthread> helpers;
+    try {
+        while (helpers.size() + 1 < threads) helpers.emplace_back(readRest);
+    } catch (const std::system_error&) {
+        // Fewer helpers read the same candidates, only slower.
+    }
+    readRest();
 }
 
 // Touches nothing but the candidate and its file, so candidates may be read side by side.
@@ -160,7 +181,7 @@ void SongMoves::read(Candidate& candidate) const {
 
 // By the tags for a song that has them, else by the digest of its file.
 bool SongMoves::sameRecording(const Node& gone, const Candidate& candidate) {
-    if (recognisedByTags(gone)) {
+    if (namedByTags(gone)) {
         return candidate.tags && sameTags(gone, *candidate.tags) && sameLength(gone, candidate.lengthMs);
     }
     const char* digest = gone.childValue(entry::kDigest, nullptr);
@@ -170,7 +191,7 @@ bool SongMoves::sameRecording(const Node& gone, const Candidate& candidate) {
 void SongMoves::hand(const Song& gone, Candidate& candidate) {
     Node& taker = *candidate.song.entry;
     // A tagged song is known by its tags: a DIGEST it may still have is not carried on.
-    const bool dropDigest = recognisedByTags(*gone.entry);
+    const bool dropDigest = namedByTags(*gone.entry);
     for (const Node& key : gone.entry->children()) {
         if (dropDigest && key.hasName(entry::kDigest)) continue;
         if (key.hasName(entry::kAdded)) {

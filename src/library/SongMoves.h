@@ -71,7 +71,7 @@ private:
         bool wantsDigest = false;
         std::unique_ptr<Node> tags;  // null when not read or not audio
         uint32_t lengthMs = 0;
-        std::optional<std::string> digest;
+        std::optional<std::string> digest = std::nullopt;
         int matchedBy = 0;
     };
 

@@ -77,7 +77,8 @@ protected:
 
 // A renamed album folder, an album moved to another artist, a renamed file and an untagged
 // song moved with its folder keep their ratings, play counts and times added; two identical
-// copies that both moved cannot be told apart and start afresh; nothing else changes.
+// copies that both moved cannot be told apart, and a song retagged as it moved (same size,
+// another title) is another song: they start afresh; nothing else changes.
 TEST_F(SongMoves, MovedSongsKeepTheirHistoryAndIdenticalCopiesDoNot) {
     ASSERT_TRUE(makeLibrary("--out '" + music() + "' --files 30 --formats mp3,wav"));
     TempFolder::write(music() + "/" + kRenamedAlbum + "/15 untagged.wav", silentWav(1500, 8000, 1));
@@ -86,12 +87,17 @@ TEST_F(SongMoves, MovedSongsKeepTheirHistoryAndIdenticalCopiesDoNot) {
         fs::create_directories(fs::path(music() + copy).parent_path());
         fs::copy_file(original, music() + copy);
     }
+    const auto titled = [](const std::string& title) {
+        return wavFile(8000, 1, riffChunk("LIST", "INFO" + riffChunk("INAM", title + '\0')) +
+                                    riffChunk("data", std::string(12000, '\0')));
+    };
+    TempFolder::write(music() + "/Retagged/song.wav", titled("Blue"));
     auto running = player_.startRunning();
     ASSERT_TRUE(running);
     player_.body("/setuserpref&name=PAGE_MAX_MATCHES&value=300&name=REPOSITORY_PATHS&value=" + music());
     ASSERT_TRUE(scanned(1));
     std::map<std::string, std::string> before = songs();
-    ASSERT_EQ(before.size(), 33u);
+    ASSERT_EQ(before.size(), 34u);
     int rate = 0;
     for (const auto& [path, history] : before) {
         const std::string rated = std::to_string(++rate % 5 + 1);
@@ -112,6 +118,8 @@ TEST_F(SongMoves, MovedSongsKeepTheirHistoryAndIdenticalCopiesDoNot) {
                music() + "/Artist 002/Singles/Early/Greatest Hits 003 (2023)/01 Title Twenty-Five.mp3");
     fs::rename(music() + "/Copies A", music() + "/Copies C");
     fs::rename(music() + "/Copies B/dup.mp3", music() + "/Copies B/dup moved.mp3");
+    fs::remove(music() + "/Retagged/song.wav");
+    TempFolder::write(music() + "/Retagged/song moved.wav", titled("Bleu"));
     ASSERT_TRUE(scanned(2));
 
     std::map<std::string, std::string> expected;
@@ -123,15 +131,18 @@ TEST_F(SongMoves, MovedSongsKeepTheirHistoryAndIdenticalCopiesDoNot) {
         replace(kRenamedAlbum, "Artist 001/Café Nights (Remastered)");
         replace(kMovedAlbum, "Artist 002/Альбом 002 (1979)");
         replace(kRenamedSong, "Artist 002/Singles/Early/Greatest Hits 003 (2023)/01 Title Twenty-Five.mp3");
-        if (path.starts_with("Copies")) continue;
+        if (path.starts_with("Copies") || path.starts_with("Retagged")) continue;
         expected[moved] = history;
     }
     std::map<std::string, std::string> after = songs();
-    for (const std::string copy : {"Copies C/dup.mp3", "Copies B/dup moved.mp3"}) {
-        ASSERT_TRUE(after.contains(copy)) << copy;
-        EXPECT_TRUE(after[copy].starts_with("\n\n\n")) << after[copy];  // no rating, count or time played
-        EXPECT_NE(after[copy], before["Copies A/dup.mp3"]);
-        after.erase(copy);
+    for (const std::string afresh : {"Copies C/dup.mp3", "Copies B/dup moved.mp3", "Retagged/song moved.wav"}) {
+        ASSERT_TRUE(after.contains(afresh)) << afresh;
+        EXPECT_TRUE(after[afresh].starts_with("\n\n\n")) << after[afresh];  // no rating, count or time played
+        EXPECT_NE(after[afresh], before["Copies A/dup.mp3"]);
+        if (afresh.starts_with("Retagged")) {
+            EXPECT_NE(after[afresh].find("\nBleu\n"), std::string::npos) << after[afresh];
+        }
+        after.erase(afresh);
     }
     EXPECT_EQ(after, expected);
     EXPECT_NE(expected.at("Artist 001/Café Nights (Remastered)/01 Песня 1.mp3").find("\n1\n"), std::string::npos);
@@ -141,5 +152,6 @@ TEST_F(SongMoves, MovedSongsKeepTheirHistoryAndIdenticalCopiesDoNot) {
               std::string::npos)
         << log;
     EXPECT_NE(log.find("Removing dup.mp3 from repository.\n"), std::string::npos);
+    EXPECT_NE(log.find("Removing song.wav from repository.\n"), std::string::npos);
     EXPECT_EQ(PlayerInstance::stop(*running), 0);
 }
