@@ -15,8 +15,8 @@ inline constexpr std::string_view kPlaylist = "PLAYLIST";
 inline constexpr std::string_view kChannels = "CHANNELS";
 // A station's direct stream address, for the user's own stations without a playlist.
 inline constexpr std::string_view kStream = "STREAM";
-// Set by the tag reading: a song with a cover picture inside, the file's size in bytes and
-// its songDigest.
+// Set by the tag reading: a song with a cover picture inside, the file's size in bytes and,
+// for a song no title, artist or album names, its songDigest.
 inline constexpr std::string_view kPicture = "PICTURE";
 inline constexpr std::string_view kSize = "SIZE";
 inline constexpr std::string_view kDigest = "DIGEST";

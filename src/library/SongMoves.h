@@ -5,11 +5,13 @@
 // the application lock, for one merge.
 //
 // At merge time a new file's tags are not read yet, but a vanished entry keeps what the tag
-// reading stored: SIZE, its tags and TIME, and for a song whose tags name nothing a DIGEST
-// (see songDigest). A new file is a candidate when its size (one stat) equals a vanished
-// entry's SIZE, and only candidates are read: their tags, cheaply, for a tagged vanished
-// song; their first and last 64 KB for an untagged one. A vanished entry whose tags were
-// never read is never matched.
+// reading stored: SIZE, its tags and TIME, and for a song no title, artist or album names a
+// DIGEST (see songDigest). A new file is a candidate when its size (one stat) equals a
+// vanished entry's SIZE, and only candidates are read, side by side on a thread a core: for
+// a tagged vanished song their tags through TagLib alone, which must give the same title,
+// artist, album and track, and a length within two seconds of TIME when both are known;
+// for an untagged one their first and last 64 KB, which must give its DIGEST. A vanished
+// entry whose tags were never read is never matched.
 
 #include <cstdint>
 #include <functional>
