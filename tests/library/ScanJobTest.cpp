@@ -125,3 +125,42 @@ TEST_F(ScanJobTest, AScanStaysMarkedUntilItsMergeIsOnDisk) {
     testing::internal::GetCapturedStdout();
     EXPECT_EQ(mark.interrupted(), music() + "/Two");
 }
+
+// Enough moved songs that their candidates are read on several threads: each keeps its
+// rating; one whose title changed as it moved does not.
+TEST_F(ScanJobTest, ManyMovedSongsAreKnownAgainByTheirTags) {
+    constexpr int kSongs = 200;
+    const auto name = [](int n) { return "song " + std::to_string(1000 + n); };  // its file's text and title
+    for (int n = 0; n < kSongs; ++n) TempFolder::write(music() + "/Two/Many/" + name(n) + ".mp3", name(n));
+    testing::internal::CaptureStdout();
+    runScanJob(job(scanner), "");
+    RepositoryFolder& many = *repository.folders().back()->children().front();
+    for (Node& entry : many.content().children()) {
+        const std::string title = TempFolder::read(music() + "/Two/Many/" + entry.value());
+        entry.setChild("TITLE", title);
+        entry.setChild("SIZE", std::to_string(title.size()));
+        entry.setChild("RATE", title.substr(5));
+    }
+    std::filesystem::rename(music() + "/Two/Many", music() + "/Two/Moved");
+    TempFolder::write(music() + "/Two/Moved/" + name(7) + ".mp3", "sung 1007");
+    ScanJob moving = job(scanner);
+    moving.readTags = [](std::string_view path, Node& tags, uint32_t& lengthMs) {
+        tags.setChild("TITLE", TempFolder::read(std::string(path)));
+        lengthMs = 0;
+        return true;
+    };
+    runScanJob(moving, "");
+    const std::string log = testing::internal::GetCapturedStdout();
+    const RepositoryFolder& moved = *repository.folders().back()->children().front();
+    ASSERT_EQ(moved.path().str(), music() + "/Two/Moved");
+    int kept = 0;
+    for (const Node& entry : moved.content().children()) {
+        const std::string rate = entry.childValue("RATE", "");
+        EXPECT_EQ(rate, entry.value() == name(7) + ".mp3" ? "" : std::string(entry.value()).substr(5, 4));
+        kept += !rate.empty();
+    }
+    EXPECT_EQ(kept, kSongs - 1);
+    EXPECT_NE(log.find("Moved " + music() + "/Two/Many/" + name(0) + ".mp3 to " + music() + "/Two/Moved/" + name(0) +
+                       ".mp3\n"),
+              std::string::npos);
+}
