@@ -15,6 +15,7 @@
 #include "desktop/TrayItem.h"
 #include "desktop/TrayMenu.h"
 #include "desktop/WatcherLink.h"
+#include "platform/ThreadName.h"
 
 namespace {
 
@@ -51,6 +52,7 @@ DesktopBus::~DesktopBus() {
 }
 
 void DesktopBus::run() {
+    nameThisThread("vm-desktop-bus");
     sd_bus* opened = nullptr;
     int r = sd_bus_open_user(&opened);
     BusPtr bus(opened);

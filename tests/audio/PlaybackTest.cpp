@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
+#include <string>
 #include <thread>
 
 #include "RecordingRig.h"
@@ -13,6 +15,22 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr double kSpeedFactor = 1.2000000476837158;
+
+// How often the sound layer's own threads (the output's and the decoders') have slept and
+// been woken so far.
+long layerWakeUps() {
+    long total = 0;
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        std::string name;
+        std::getline(std::ifstream(task.path() / "comm"), name);
+        if (name != "vm-output" && name != "vm-decoder") continue;
+        std::ifstream status(task.path() / "status");
+        for (std::string line; std::getline(status, line);) {
+            if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
+        }
+    }
+    return total;
+}
 
 }  // namespace
 
@@ -87,7 +105,7 @@ TEST(Playback, SeekingToHalfContinuesFromTheMiddle) {
     EXPECT_NEAR(static_cast<double>(played.samples.size() - jump) / played.rate, 2.0, 0.05);
 }
 
-TEST(Playback, PauseHoldsPositionAndOutput) {
+TEST(Playback, PauseHoldsPositionAndOutputAndLetsTheLayerSleep) {
     RecordingRig rig;
     writeTone(rig.file("tone.wav"), 440.0, 5.0);
     ASSERT_TRUE(rig.player->open(rig.file("tone.wav"), true));
@@ -96,7 +114,10 @@ TEST(Playback, PauseHoldsPositionAndOutput) {
     std::this_thread::sleep_for(50ms);
     const unsigned position = rig.player->positionMs();
     const auto size = std::filesystem::file_size(rig.output());
+    // Paused, the output and the decoder (its fifo full) sleep until the song resumes.
+    const long wakeUps = layerWakeUps();
     rig.waitForSignal(300ms);
+    EXPECT_LT(layerWakeUps() - wakeUps, 5);
     EXPECT_EQ(rig.player->positionMs(), position);
     EXPECT_EQ(std::filesystem::file_size(rig.output()), size);
     EXPECT_LT(position, 5000u);
