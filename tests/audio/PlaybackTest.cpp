@@ -2,12 +2,11 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
 
 #include "RecordingRig.h"
 #include "support/SongFiles.h"
+#include "support/WakeUps.h"
 #include "text/Str.h"
 
 using namespace std::chrono_literals;
@@ -18,19 +17,7 @@ constexpr double kSpeedFactor = 1.2000000476837158;
 
 // How often the sound layer's own threads (the output's and the decoders') have slept and
 // been woken so far.
-long layerWakeUps() {
-    long total = 0;
-    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
-        std::string name;
-        std::getline(std::ifstream(task.path() / "comm"), name);
-        if (name != "vm-output" && name != "vm-decoder") continue;
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
-        }
-    }
-    return total;
-}
+long layerWakeUps() { return contextSwitches(0, "vm-output") + contextSwitches(0, "vm-decoder"); }
 
 }  // namespace
 

@@ -1,29 +1,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 
 #include "support/MakeLibrary.h"
 #include "support/PlayerInstance.h"
+#include "support/WakeUps.h"
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
-
-// How often the process's threads have gone to sleep and been woken (or preempted).
-long contextSwitches(pid_t process) {
-    long total = 0;
-    for (const auto& task : fs::directory_iterator("/proc/" + std::to_string(process) + "/task")) {
-        std::ifstream status(task.path() / "status");
-        for (std::string line; std::getline(status, line);) {
-            if (line.find("ctxt_switches:") != std::string::npos) total += std::stol(line.substr(line.find(':') + 1));
-        }
-    }
-    return total;
-}
 
 std::map<std::string, fs::file_time_type> writeTimes(const std::string& folder) {
     std::map<std::string, fs::file_time_type> times;
