@@ -15,7 +15,7 @@ if [ ! -f "$song" ]; then
         -b:a 192k "$song.part.mp3"
     mv "$song.part.mp3" "$song"
 fi
-prepare_settings 18734
+prepare_settings 18735
 mkdir -p "$work/music"
 cp "$song" "$work/music/tone.mp3"
 
