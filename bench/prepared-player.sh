@@ -3,8 +3,13 @@
 #                               library of FILES songs and scans it into a fresh settings
 #                               folder $work, letting every tag be read; the player is stopped
 #                               again afterwards
+#   prepare_settings PORT       builds the player and makes the fresh settings folder $work
+#                               only (the player on the null output, nothing stored yet)
 #   start_player LOG            starts it on that settings folder; its process id is $player
 #   wait_until_answering, quit_player
+#   sample_player NAME SECONDS  prints the player's CPU over SECONDS and its wake-ups (context
+#                               switches) a second, in all and per thread name (threads that
+#                               neither woke nor ran are left out)
 # BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look.
 # Expects to run from the repository's top folder.
 
@@ -23,17 +28,10 @@ quit_player() {
     wait "$player"
 }
 
-prepare_player() {
-    local files=$1
-    port=$2
+prepare_settings() {
+    port=$1
     cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
     cmake --build "$bench_build" --target velmorant >/dev/null
-    local library=/tmp/velmorant-bench-lib-$files
-    if [ ! -f "$library/.complete" ]; then
-        tools/make-library --clean --quiet --images --out "$library" --files "$files"
-        touch "$library/.complete"
-    fi
-
     work=$(mktemp -d)
     [ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
     mkdir -p "$work/program" "$work/run"
@@ -41,6 +39,16 @@ prepare_player() {
     cp -r "$bench_build/web" "$work/program/"
     echo "PORT=$port" > "$work/program/serversettings.ini"
     export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+}
+
+prepare_player() {
+    local files=$1
+    local library=/tmp/velmorant-bench-lib-$files
+    if [ ! -f "$library/.complete" ]; then
+        tools/make-library --clean --quiet --images --out "$library" --files "$files"
+        touch "$library/.complete"
+    fi
+    prepare_settings "$2"
 
     start_player "$work/first.log"
     wait_until_answering
@@ -52,4 +60,29 @@ prepare_player() {
         sleep 1
     done
     quit_player
+}
+
+# One line per thread: its id, name, nanoseconds on a core and context switches so far.
+thread_figures() {
+    for task in /proc/$player/task/*; do
+        echo "${task##*/} $(tr -c 'A-Za-z0-9\n-' _ < "$task/comm") $(cut -d ' ' -f 1 "$task/schedstat")" \
+             "$(awk '/ctxt_switches/ {s += $2} END {print s}' "$task/status")"
+    done
+}
+
+sample_player() {
+    thread_figures > "$work/threads.before"
+    sleep "$2"
+    thread_figures > "$work/threads.after"
+    awk -v name="$1" -v s="$2" 'NR == FNR {ns[$1] = $3; n[$1] = $4; next}
+        {cpu = $3 - ns[$1]; wakes = $4 - n[$1]; total += cpu; all += wakes
+         byCpu[$2] += cpu; byWakes[$2] += wakes; threads[$2]++}
+        END {printf "%s: CPU over %d s %.3f %% of a core, wake-ups %.1f per second in all threads (", name, s, total / s / 1e7, all / s
+             sep = ""
+             for (t in byWakes) {
+                 if (byWakes[t] == 0 && byCpu[t] == 0) continue
+                 printf "%s%s%s %.1f/s %.3f %%", sep, t, (threads[t] > 1 ? " x" threads[t] : ""), byWakes[t] / s, byCpu[t] / s / 1e7
+                 sep = ", "
+             }
+             printf ")"}' "$work/threads.before" "$work/threads.after"
 }

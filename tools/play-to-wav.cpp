@@ -49,13 +49,18 @@ bool parseOptions(int argc, char** argv, Options& options) {
     return true;
 }
 
-void applyOptions(AudioEngine& engine, SongPlayer& player, const Options& options) {
+// Set before the song opens, so the whole song has them and two runs write the same bytes.
+void applyBeforeOpening(AudioEngine& engine, SongPlayer& player, const Options& options) {
     if (options.eqCenter > 0.0) {
         engine.setEqParameter(0, 0, 1.0);
         engine.setEqParameter(0, 1, options.eqCenter);
         engine.setEqParameter(0, 3, options.eqGain);
     }
     player.setVolume(options.volume);
+}
+
+// These need the playing channel: the first blocks may have played without them.
+void applyWhilePlaying(SongPlayer& player, const Options& options) {
     for (int i = 0; i < options.speedups; ++i) {
         player.setFrequency(static_cast<float>(player.frequency() * 1.2000000476837158));
     }
@@ -80,8 +85,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
+    applyBeforeOpening(*engine, *player, options);
     player->open(argv[1], true);
-    applyOptions(*engine, *player, options);
+    applyWhilePlaying(*player, options);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(options.seconds);
     while (player->playbackSignal() == PlaybackSignal::kNone &&
            (options.seconds <= 0.0 || std::chrono::steady_clock::now() < deadline)) {

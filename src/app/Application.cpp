@@ -133,6 +133,11 @@ const WakeSignal& Application::watchOtherThreads() {
     return lock_.signal();
 }
 
+const WakeSignal& Application::watchAsReader() {
+    lock_.setReader(std::this_thread::get_id());
+    return lock_.changes();
+}
+
 void Application::queueHandedPath(std::string_view path) {
     Str unquoted(path);
     unquoted.stripQuotes();

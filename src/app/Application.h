@@ -53,6 +53,9 @@ public:
     // For the main loop's thread: the signal turns readable whenever another thread has
     // released the lock, having perhaps left work for the loop.
     const WakeSignal& watchOtherThreads();
+    // The desktop bus thread: its own releases of the lock wake nobody; the signal shows
+    // input once another thread (the main loop too) has released it.
+    const WakeSignal& watchAsReader();
 
     // A path handed over by a second instance (quotes around it are dropped): queued and
     // saved. Takes the lock itself.

@@ -88,6 +88,7 @@ NowPlaying readNowPlaying(Application& application, int port) {
 
 DesktopHooks desktopHooks(Application& application, int port) {
     return {.readState = [&application, port] { return readNowPlaying(application, port); },
+            .watchChanges = [&application]() -> const WakeSignal& { return application.watchAsReader(); },
             .sendCommand = [&application](std::string_view command) {
                 sendLocalCommand(command, application.programFolder);
             },

@@ -9,12 +9,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
+#include <optional>
 
 #include "desktop/BusPointers.h"
 #include "desktop/MprisService.h"
 #include "desktop/TrayItem.h"
 #include "desktop/TrayMenu.h"
 #include "desktop/WatcherLink.h"
+#include "platform/ThreadName.h"
+#include "platform/WakeSignal.h"
 
 namespace {
 
@@ -30,13 +34,15 @@ void reportOff(const char* why, int error) {
     std::printf("No desktop session bus (%s: %s): the tray icon and media keys are off.\n", why, std::strerror(-error));
 }
 
-// Milliseconds until the earlier of the next reading and what the bus waits for.
-int pollTimeoutMs(sd_bus* bus, uint64_t nextReadUs) {
-    uint64_t until = nextReadUs;
+// Milliseconds until the earlier of the next reading and what the bus waits for; -1 when
+// neither is due.
+int pollTimeoutMs(sd_bus* bus, std::optional<uint64_t> nextReadUs) {
+    uint64_t until = nextReadUs.value_or(UINT64_MAX);
     uint64_t busUntil = 0;
     if (sd_bus_get_timeout(bus, &busUntil) >= 0) until = std::min(until, busUntil);
+    if (until == UINT64_MAX) return -1;
     const uint64_t now = monotonicUs();
-    return until <= now ? 0 : static_cast<int>((until - now + 999) / 1000);
+    return until <= now ? 0 : static_cast<int>(std::min<uint64_t>((until - now + 999) / 1000, INT32_MAX));
 }
 
 }  // namespace
@@ -51,6 +57,7 @@ DesktopBus::~DesktopBus() {
 }
 
 void DesktopBus::run() {
+    nameThisThread("vm-desktop-bus");
     sd_bus* opened = nullptr;
     int r = sd_bus_open_user(&opened);
     BusPtr bus(opened);
@@ -63,21 +70,31 @@ void DesktopBus::run() {
     WatcherLink watcher(tray.busName());
     if ((r = watcher.start(bus.get())) < 0) return reportOff("tray watcher", r);
 
-    uint64_t nextReadUs = 0;
+    // Read every second while a song plays (its position moves); otherwise only once the
+    // state may have changed, and then at most a second after the last reading.
+    const WakeSignal& changes = hooks_.watchChanges();
+    std::optional<uint64_t> nextReadUs = 0;
+    uint64_t lastReadUs = 0;
     for (;;) {
         while ((r = sd_bus_process(bus.get(), nullptr)) > 0) {
         }
         if (r < 0) return reportOff("lost", r);
-        if (monotonicUs() >= nextReadUs) {
+        if (nextReadUs && monotonicUs() >= *nextReadUs) {
+            changes.drain();
             const NowPlaying now = hooks_.readState();
             mpris.update(bus.get(), now);
             tray.update(bus.get(), now);
-            nextReadUs = monotonicUs() + kReadEveryUs;
+            lastReadUs = monotonicUs();
+            nextReadUs.reset();
+            if (now.status == PlayStatus::kPlaying) nextReadUs = lastReadUs + kReadEveryUs;
             continue;
         }
+        // While a reading is due anyway, changes wait for it rather than wake the thread.
         pollfd fds[] = {{sd_bus_get_fd(bus.get()), static_cast<short>(sd_bus_get_events(bus.get())), 0},
-                        {stop_.get(), POLLIN, 0}};
-        if (poll(fds, 2, pollTimeoutMs(bus.get(), nextReadUs)) < 0 && errno != EINTR) return;
+                        {stop_.get(), POLLIN, 0},
+                        {changes.handle(), static_cast<short>(nextReadUs ? 0 : POLLIN), 0}};
+        if (poll(fds, std::size(fds), pollTimeoutMs(bus.get(), nextReadUs)) < 0 && errno != EINTR) return;
         if (fds[1].revents) return;
+        if (fds[2].revents) nextReadUs = std::max(monotonicUs(), lastReadUs + kReadEveryUs);
     }
 }

@@ -10,7 +10,8 @@
 
 class DesktopBus {
 public:
-    // Starts the thread; the hooks are called on it, the state at most once a second.
+    // Starts the thread; the hooks are called on it, the state at most once a second: every
+    // second while a song plays, otherwise only after the state may have changed.
     explicit DesktopBus(DesktopHooks hooks);
     // Leaves the bus and joins the thread.
     ~DesktopBus();

@@ -1,5 +1,7 @@
 #include "net/FetchWorker.h"
 
+#include "platform/ThreadName.h"
+
 namespace {
 
 // Enough that a slow radio list does not hold up a station's playlist, few enough that a
@@ -35,6 +37,7 @@ bool FetchWorker::post(Job job) {
 }
 
 void FetchWorker::run() {
+    nameThisThread("vm-fetch");
     FetchOptions options;
     options.callOff = &stopping_;
     for (;;) {

@@ -1,7 +1,10 @@
 #include "platform/WakingMutex.h"
 
 void WakingMutex::unlock() {
-    const bool other = std::this_thread::get_id() != waiter_.load();
+    const std::thread::id self = std::this_thread::get_id();
+    const std::thread::id reader = reader_.load();
     mutex_.unlock();
-    if (other) signal_.notify();
+    if (self == reader) return;
+    if (self != waiter_.load()) signal_.notify();
+    if (reader != std::thread::id()) changes_.notify();
 }

@@ -1,11 +1,13 @@
 #include "server/ServerThread.h"
 
+#include "platform/ThreadName.h"
 #include "server/HttpServer.h"
 
 HttpServer* theHttpServer = nullptr;
 
 void runServerThread(ServerConfig config, RequestHandler& handler, std::atomic<bool>& running,
                      const std::atomic<bool>& quit) {
+    nameThisThread("vm-server");
     running = true;
     {
         HttpServer server(std::move(config), handler);

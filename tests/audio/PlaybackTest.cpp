@@ -6,6 +6,7 @@
 
 #include "RecordingRig.h"
 #include "support/SongFiles.h"
+#include "support/WakeUps.h"
 #include "text/Str.h"
 
 using namespace std::chrono_literals;
@@ -13,6 +14,10 @@ using namespace std::chrono_literals;
 namespace {
 
 constexpr double kSpeedFactor = 1.2000000476837158;
+
+// How often the sound layer's own threads (the output's and the decoders') have slept and
+// been woken so far.
+long layerWakeUps() { return contextSwitches(0, "vm-output") + contextSwitches(0, "vm-decoder"); }
 
 }  // namespace
 
@@ -87,7 +92,7 @@ TEST(Playback, SeekingToHalfContinuesFromTheMiddle) {
     EXPECT_NEAR(static_cast<double>(played.samples.size() - jump) / played.rate, 2.0, 0.05);
 }
 
-TEST(Playback, PauseHoldsPositionAndOutput) {
+TEST(Playback, PauseHoldsPositionAndOutputAndLetsTheLayerSleep) {
     RecordingRig rig;
     writeTone(rig.file("tone.wav"), 440.0, 5.0);
     ASSERT_TRUE(rig.player->open(rig.file("tone.wav"), true));
@@ -96,7 +101,10 @@ TEST(Playback, PauseHoldsPositionAndOutput) {
     std::this_thread::sleep_for(50ms);
     const unsigned position = rig.player->positionMs();
     const auto size = std::filesystem::file_size(rig.output());
+    // Paused, the output and the decoder (its fifo full) sleep until the song resumes.
+    const long wakeUps = layerWakeUps();
     rig.waitForSignal(300ms);
+    EXPECT_LT(layerWakeUps() - wakeUps, 5);
     EXPECT_EQ(rig.player->positionMs(), position);
     EXPECT_EQ(std::filesystem::file_size(rig.output()), size);
     EXPECT_LT(position, 5000u);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <thread>
 #include <vector>
@@ -69,6 +70,31 @@ TEST(SoundLayer, PipesAndMissingFilesAreRefusedWithoutReadingThem) {
     EXPECT_EQ(system.createSound(folder / "missing.mp3", kSoundOpenOnly, sound), kSoundErrFileNotFound);
     EXPECT_FALSE(sound);
     EXPECT_EQ(system.close(), kSoundOk);
+}
+
+// Frames come in and are read in uneven pieces, the fifo running dry and wrapping round
+// many times: at normal speed every frame comes out once, unchanged and in order.
+TEST(SoundLayer, ReaderCopiesEveryFrameAtNormalSpeedWhateverThePieces) {
+    constexpr size_t kFrames = 5000;
+    std::vector<float> source(kFrames * 2);
+    for (size_t i = 0; i < source.size(); ++i) source[i] = static_cast<float>(i) * 0.001f - 2.0f;
+    FrameFifo fifo(64);
+    CubicReader reader;
+    std::vector<float> played;
+    std::vector<float> block(2 * 100);
+    size_t written = 0;
+    for (size_t round = 0; !reader.exhausted() && round < 10000; ++round) {
+        const size_t piece = std::min({(round * 7) % 53, fifo.writable(), kFrames - written});
+        fifo.write(source.data() + written * 2, piece);
+        written += piece;
+        if (written == kFrames) fifo.finish();
+        const size_t wanted = 1 + (round * 13) % 97;
+        const size_t got = reader.render(fifo, block.data(), wanted, 1.0, fifo.finished(0));
+        played.insert(played.end(), block.begin(), block.begin() + static_cast<ptrdiff_t>(got * 2));
+    }
+    EXPECT_TRUE(reader.exhausted());
+    EXPECT_EQ(reader.consumed(), kFrames);
+    EXPECT_EQ(played, source);
 }
 
 TEST(SoundLayer, ReaderPassesFramesThroughAtNormalSpeedAndSkipsStaleGenerations) {

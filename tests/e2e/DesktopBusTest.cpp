@@ -8,6 +8,7 @@
 #include "support/SessionBus.h"
 #include "support/SongFiles.h"
 #include "support/TrayWatcher.h"
+#include "support/WakeUps.h"
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -56,6 +57,13 @@ TEST(MediaControls, PlayerctlDrivesThePlayerAndFollowsTheSong) {
     playerctl("play-pause");
     EXPECT_TRUE(waitUntil([&] { return feedValue(player, "PLAYSTATUS") == "2"; }, 5s));
     EXPECT_TRUE(waitUntil([&] { return playerctl("status") == "Paused\n"; }, 5s));
+    // Paused, the bus thread reads the player only when something changed, and its
+    // readings no longer wake the main loop.
+    const long wakeUps = contextSwitches(running->pid(), "vm-desktop-bus") + contextSwitches(running->pid(), "velmorant");
+    std::this_thread::sleep_for(2500ms);
+    // Reading every second, as before, woke both each second.
+    EXPECT_LT(contextSwitches(running->pid(), "vm-desktop-bus") + contextSwitches(running->pid(), "velmorant") - wakeUps,
+              3);
     playerctl("play-pause");
     EXPECT_TRUE(waitUntil([&] { return feedValue(player, "PLAYSTATUS") == "1"; }, 5s));
 

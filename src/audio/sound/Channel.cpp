@@ -22,7 +22,7 @@ int Channel::stop() {
 int Channel::setPaused(bool paused) {
     Voice* voice = live();
     if (!voice) return kSoundErrInvalidHandle;
-    voice->paused = paused;
+    mixer_->setPaused(*voice, paused);
     return kSoundOk;
 }
 

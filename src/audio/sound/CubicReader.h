@@ -26,6 +26,10 @@ public:
 private:
     // Shifts the next frame into the window; false when there is none yet.
     bool pull(FrameFifo& fifo, bool atEnd);
+    // At step 1.0 on a whole frame the output is the window's frame at the position:
+    // copies as many frames as the fifo holds, moving the window past them. Returns the
+    // frames written.
+    size_t copyUnchanged(FrameFifo& fifo, float* out, size_t frames);
 
     float window_[4][2] = {};  // the frames before, at, and the two after the position
     double phase_ = 0.0;       // position between window_[1] and window_[2]

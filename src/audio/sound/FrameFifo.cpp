@@ -13,13 +13,12 @@ size_t FrameFifo::writable() const {
 }
 
 void FrameFifo::write(const float* frames, size_t count) {
-    uint64_t index = writeIndex_.load(std::memory_order_relaxed);
-    for (size_t i = 0; i < count; ++i, ++index) {
-        float* slot = &samples_[(index & mask_) * kChannels];
-        slot[0] = frames[i * kChannels];
-        slot[1] = frames[i * kChannels + 1];
-    }
-    writeIndex_.store(index, std::memory_order_release);
+    const uint64_t index = writeIndex_.load(std::memory_order_relaxed);
+    const size_t start = index & mask_;
+    const size_t first = std::min(count, capacity() - start);
+    std::copy_n(frames, first * kChannels, &samples_[start * kChannels]);
+    std::copy_n(frames + first * kChannels, (count - first) * kChannels, samples_.data());
+    writeIndex_.store(index + count, std::memory_order_release);
 }
 
 void FrameFifo::startGeneration(uint16_t generation) {
@@ -46,6 +45,15 @@ size_t FrameFifo::readable() const {
 bool FrameFifo::finished(uint16_t generation) const {
     const uint64_t state = state_.load(std::memory_order_acquire);
     return generationOf(state) == generation && (state & kFinishedBit) != 0;
+}
+
+void FrameFifo::read(float* frames, size_t count) {
+    const uint64_t index = readIndex_.load(std::memory_order_relaxed);
+    const size_t start = index & mask_;
+    const size_t first = std::min(count, capacity() - start);
+    std::copy_n(&samples_[start * kChannels], first * kChannels, frames);
+    std::copy_n(samples_.data(), (count - first) * kChannels, frames + first * kChannels);
+    readIndex_.store(index + count, std::memory_order_release);
 }
 
 void FrameFifo::pop(float* frame) {

@@ -39,6 +39,8 @@ public:
     bool finished(uint16_t generation) const;
     // Takes the next frame (two samples); readable() must be positive.
     void pop(float* frame);
+    // Takes the next `count` frames; count must not exceed readable().
+    void read(float* frames, size_t count);
 
 private:
     // generation in the top 16 bits, the finished flag in bit 47, then the frame index at

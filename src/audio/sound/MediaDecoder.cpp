@@ -1,6 +1,7 @@
 #include "audio/sound/MediaDecoder.h"
 
 #include <algorithm>
+#include <span>
 
 #include "audio/sound/SoundResult.h"
 
@@ -122,10 +123,14 @@ void MediaDecoder::convert(const AVFrame& frame, std::vector<float>& frames) {
 }
 
 void MediaDecoder::appendConverted(const float* samples, int count, std::vector<float>& frames) {
-    for (int i = 0; i < count; ++i) {
-        const float left = samples[i * outputChannels_];
-        frames.push_back(left);
-        frames.push_back(outputChannels_ == 1 ? left : samples[i * outputChannels_ + 1]);
+    const auto size = static_cast<ptrdiff_t>(std::max(count, 0));
+    if (outputChannels_ == 2) {
+        frames.insert(frames.end(), samples, samples + size * 2);
+        return;
+    }
+    for (const float sample : std::span(samples, static_cast<size_t>(size))) {
+        frames.push_back(sample);
+        frames.push_back(sample);
     }
 }
 

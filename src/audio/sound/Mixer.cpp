@@ -49,6 +49,17 @@ Mixer::Feed Mixer::renderIfFed(float* out, size_t frames) {
     return state;
 }
 
+void Mixer::waitUntilPlaying(const std::stop_token& stop) {
+    std::unique_lock lock(playingMutex_);
+    playing_.wait(lock, stop, [this] { return anyVoicePlays(); });
+}
+
+void Mixer::wakeOutput() {
+    // Taken and let go so a waiter between its check and its sleep cannot miss the news.
+    { const std::lock_guard lock(playingMutex_); }
+    playing_.notify_all();
+}
+
 void Mixer::renderBlock(float* out, size_t frames) {
     std::fill_n(out, frames * 2, 0.0f);
     for (const auto& voice : voices_) renderVoice(*voice, out, frames);
@@ -119,10 +130,18 @@ void Mixer::startVoice(Voice& voice, StreamDecoder& source, const Sound& sound, 
     voice.onEnd = nullptr;
     voice.startedAt = ++starts_;
     voice.source = &source;
+    source.setListened(!paused);
+    if (!paused) wakeOutput();
+}
+
+void Mixer::setPaused(Voice& voice, bool paused) {
+    voice.paused = paused;
+    voice.source.load()->setListened(!paused);
+    if (!paused) wakeOutput();
 }
 
 void Mixer::stopVoice(Voice& voice) {
-    voice.source = nullptr;
+    if (StreamDecoder* source = voice.source.exchange(nullptr)) source->setListened(false);
     waitForRender();
     ++voice.handleGeneration;
     voice.sound = nullptr;

@@ -6,8 +6,11 @@
 
 #include <array>
 #include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <memory>
+#include <mutex>
+#include <stop_token>
 #include <vector>
 
 #include "audio/sound/Voice.h"
@@ -29,6 +32,9 @@ public:
     // frames the block needs: an output that must not record gaps waits otherwise, briefly
     // while a voice starves, longer while nothing plays.
     Feed renderIfFed(float* out, size_t frames);
+    // Output thread: sleeps until a voice plays (see anyVoicePlays) or `stop` is requested,
+    // so an output with nothing to play does not tick.
+    void waitUntilPlaying(const std::stop_token& stop);
 
     // Control thread.
     int sampleRate() const { return sampleRate_; }
@@ -39,6 +45,8 @@ public:
     // A free voice, else the one started longest ago (stopped first, without callback).
     Voice& claimVoice();
     void startVoice(Voice& voice, StreamDecoder& source, const Sound& sound, bool paused);
+    // Pauses or resumes a started voice; its decoder and a waiting output hear of it.
+    void setPaused(Voice& voice, bool paused);
     // Frees the voice; once this returns the render step no longer touches it.
     void stopVoice(Voice& voice);
     void stopVoicesOf(const Sound& sound);
@@ -52,6 +60,8 @@ private:
     void renderVoice(Voice& voice, float* out, size_t frames);
     Feed feed(size_t frames) const;
     void waitForRender() const;
+    // Tells a waiting output that a voice may play now.
+    void wakeOutput();
 
     int sampleRate_;
     int latencyFrames_ = 0;
@@ -61,4 +71,6 @@ private:
     std::atomic<bool> rendering_{false};
     uint64_t starts_ = 0;
     std::vector<float> scratch_;  // render thread only
+    std::mutex playingMutex_;
+    std::condition_variable_any playing_;
 };

@@ -6,6 +6,7 @@
 #include "audio/sound/FfmpegPointers.h"
 #include "audio/sound/IcyMetadata.h"
 #include "audio/sound/TagList.h"
+#include "platform/ThreadName.h"
 
 extern "C" {
 #include <libavutil/error.h>
@@ -58,6 +59,7 @@ void NetReader::abort() {
 }
 
 void NetReader::run() {
+    nameThisThread("vm-stream");
     AVIOContext* opened = nullptr;
     AVDictionary* options = streamOptions();
     const AVIOInterruptCB interrupt{abortRequested, &aborted_};

@@ -66,17 +66,26 @@ void ParamEqUnit::process(float* frames, size_t count) {
         std::fill(&history_[0][0], &history_[0][0] + 8, 0.0);
         wasBypassed_ = false;
     }
-    for (size_t i = 0; i < count; ++i) {
-        for (int channel = 0; channel < 2; ++channel) {
-            double* h = history_[channel];
-            const double x = frames[i * 2 + channel];
-            double y = b0_ * x + b1_ * h[0] + b2_ * h[1] - a1_ * h[2] - a2_ * h[3];
+    // Locals the compiler can keep in registers: the member history would be reloaded for
+    // every sample, as it might share memory with the frames.
+    const double b0 = b0_, b1 = b1_, b2 = b2_, a1 = a1_, a2 = a2_;
+    for (int channel = 0; channel < 2; ++channel) {
+        double x1 = history_[channel][0], x2 = history_[channel][1];
+        double y1 = history_[channel][2], y2 = history_[channel][3];
+        for (size_t i = 0; i < count; ++i) {
+            float& sample = frames[i * 2 + static_cast<size_t>(channel)];
+            const double x = sample;
+            double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
             if (std::abs(y) < 1e-30) y = 0.0;  // denormals would slow the tail of silence
-            h[1] = h[0];
-            h[0] = x;
-            h[3] = h[2];
-            h[2] = y;
-            frames[i * 2 + channel] = static_cast<float>(y);
+            x2 = x1;
+            x1 = x;
+            y2 = y1;
+            y1 = y;
+            sample = static_cast<float>(y);
         }
+        history_[channel][0] = x1;
+        history_[channel][1] = x2;
+        history_[channel][2] = y1;
+        history_[channel][3] = y2;
     }
 }

@@ -6,13 +6,13 @@
 
 #include "audio/sound/Mixer.h"
 #include "audio/sound/SoundResult.h"
+#include "platform/ThreadName.h"
 
 namespace {
 
 using std::chrono::steady_clock;
 
 constexpr auto kWaitForData = std::chrono::milliseconds(1);
-constexpr auto kWaitForSound = std::chrono::milliseconds(10);
 constexpr size_t kFrameBytes = 2 * sizeof(int16_t);
 
 steady_clock::duration framesToTime(uint64_t frames) {
@@ -43,13 +43,18 @@ void PipeOutput::start(Mixer& mixer) {
 }
 
 void PipeOutput::run(Mixer& mixer, const std::stop_token& stop) {
+    nameThisThread("vm-output");
     // The clock's time when the frames written so far will have been heard.
     steady_clock::time_point anchor = steady_clock::now();
     uint64_t framesSinceAnchor = 0;
     while (!stop.stop_requested()) {
         const Mixer::Feed feed = mixer.renderIfFed(rendered_.data(), blockFrames_);
-        if (feed != Mixer::Feed::kRendered) {
-            std::this_thread::sleep_for(feed == Mixer::Feed::kStarving ? kWaitForData : kWaitForSound);
+        if (feed == Mixer::Feed::kStarving) {
+            std::this_thread::sleep_for(kWaitForData);
+            continue;
+        }
+        if (feed == Mixer::Feed::kSilent) {
+            mixer.waitUntilPlaying(stop);
             continue;
         }
         const auto now = steady_clock::now();

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "audio/sound/MediaDecoder.h"
+#include "platform/ThreadName.h"
 
 namespace {
 
@@ -13,7 +14,6 @@ namespace {
 // fifo over half full even when the speed is raised fourfold meanwhile.
 constexpr auto kShortestRest = std::chrono::milliseconds(5);
 constexpr auto kLongestRest = std::chrono::milliseconds(250);
-constexpr auto kFinishedWait = std::chrono::milliseconds(1000);
 constexpr auto kStaleWait = std::chrono::milliseconds(2);
 constexpr size_t kRefillFraction = 4;
 
@@ -50,12 +50,28 @@ void StreamDecoder::abort() {
     wake_.notify_one();
 }
 
+void StreamDecoder::setListened(bool listened) {
+    {
+        const std::lock_guard lock(wakeMutex_);
+        listened_ = listened;
+    }
+    if (listened) wake_.notify_one();
+}
+
 void StreamDecoder::idle(std::chrono::milliseconds limit) {
     std::unique_lock lock(wakeMutex_);
-    wake_.wait_for(lock, limit, [&] { return aborted_ || requestedGeneration() != generation_; });
+    const auto woken = [&] { return aborted_ || requestedGeneration() != generation_; };
+    if (limit != kUntilWoken) {
+        wake_.wait_for(lock, limit, woken);
+    } else if (finished_) {
+        wake_.wait(lock, woken);
+    } else {
+        wake_.wait(lock, [&] { return woken() || listened_; });
+    }
 }
 
 void StreamDecoder::run() {
+    nameThisThread("vm-decoder");
     const std::unique_ptr<MediaDecoder> decoder = opener_();
     opener_ = nullptr;
     if (!decoder) {
@@ -81,12 +97,14 @@ void StreamDecoder::decodeLoop(MediaDecoder& decoder) {
 }
 
 std::optional<std::chrono::milliseconds> StreamDecoder::restTime() {
-    if (finished_) return kFinishedWait;
+    if (finished_) return kUntilWoken;
     const size_t writable = fifo_.writable();
     // Frames a seek made stale still fill the fifo until the render step drops them.
-    if (writable == 0 && generationFrames_ < fifo_.capacity()) return kStaleWait;
+    if (writable == 0 && generationFrames_ < fifo_.capacity()) return listened_ ? kStaleWait : kUntilWoken;
     if (writable == 0) refilling_ = false;
-    if (!refilling_ && writable < fifo_.capacity() / kRefillFraction) return untilAQuarterIsFree(writable);
+    if (!refilling_ && writable < fifo_.capacity() / kRefillFraction) {
+        return listened_ ? untilAQuarterIsFree(writable) : kUntilWoken;
+    }
     refilling_ = true;
     return std::nullopt;
 }

@@ -30,6 +30,9 @@ public:
     // Control thread: asks for a new generation starting at `ms`.
     void requestSeek(uint32_t ms);
     void abort();
+    // Whether a voice is reading the fifo now (started and not paused). While none is, a
+    // full fifo rests the thread until one is, instead of on a clock.
+    void setListened(bool listened);
 
     // Any thread.
     uint16_t requestedGeneration() const { return static_cast<uint16_t>(request_.load() >> 32); }
@@ -46,14 +49,18 @@ private:
     void run();
     void decodeLoop(MediaDecoder& decoder);
     void startGeneration(MediaDecoder& decoder, uint64_t request);
-    // How long to rest before decoding more; nothing when there is work now.
+    // How long to rest before decoding more (kUntilWoken: until a seek, abort or a voice that
+    // starts reading); nothing when there is work now.
     std::optional<std::chrono::milliseconds> restTime();
     // How long the render step takes to free a quarter of the fifo, at the pace it read at
     // since the last rest (real time at least).
     std::chrono::milliseconds untilAQuarterIsFree(size_t writable);
     void writeSome(MediaDecoder& decoder);
-    // Sleeps until a seek or abort comes in, or for at most `limit`.
+    // Sleeps until a seek or abort comes in, or for at most `limit`; without a limit
+    // (kUntilWoken), an unfinished song's decoder also wakes when a voice reads it again.
     void idle(std::chrono::milliseconds limit);
+
+    static constexpr auto kUntilWoken = std::chrono::milliseconds::max();
 
     Opener opener_;
     int outputRate_;
@@ -63,7 +70,9 @@ private:
     std::atomic<bool> aborted_{false};
     std::atomic<int> sourceRate_{0};
     std::atomic<bool> failed_{false};
-    // Wakes the thread for seeks and abort; the render step never touches these.
+    std::atomic<bool> listened_{false};
+    // Wakes the thread for seeks, abort and a voice that starts reading; the render step
+    // never touches these.
     std::mutex wakeMutex_;
     std::condition_variable wake_;
 

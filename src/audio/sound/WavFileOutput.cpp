@@ -7,11 +7,11 @@
 
 #include "audio/sound/Mixer.h"
 #include "audio/sound/SoundResult.h"
+#include "platform/ThreadName.h"
 
 namespace {
 
 constexpr auto kWaitForData = std::chrono::milliseconds(1);
-constexpr auto kWaitForSound = std::chrono::milliseconds(10);
 constexpr uint16_t kFormatFloat = 3;
 constexpr uint16_t kChannels = 2;
 constexpr uint16_t kBitsPerSample = 32;
@@ -59,11 +59,16 @@ void WavFileOutput::start(Mixer& mixer) {
 }
 
 void WavFileOutput::run(Mixer& mixer, const std::stop_token& stop) {
+    nameThisThread("vm-output");
     std::vector<float> block(static_cast<size_t>(blockFrames_) * 2);
     while (!stop.stop_requested()) {
         const Mixer::Feed feed = mixer.renderIfFed(block.data(), static_cast<size_t>(blockFrames_));
-        if (feed != Mixer::Feed::kRendered) {
-            std::this_thread::sleep_for(feed == Mixer::Feed::kStarving ? kWaitForData : kWaitForSound);
+        if (feed == Mixer::Feed::kStarving) {
+            std::this_thread::sleep_for(kWaitForData);
+            continue;
+        }
+        if (feed == Mixer::Feed::kSilent) {
+            mixer.waitUntilPlaying(stop);
             continue;
         }
         std::fwrite(block.data(), sizeof(float), block.size(), file_.get());
