@@ -14,7 +14,7 @@ bool contains(std::span<const std::string_view> keys, std::string_view name) {
 
 }  // namespace
 
-// The pool's slot stride is 64 bytes: the node and the slot's index byte.
+// The pool's slot stride is the node's size.
 static_assert(sizeof(Node) == 56);
 
 Node* Node::create(Node* parent) {
