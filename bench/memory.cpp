@@ -2,10 +2,13 @@
 // given): the resident memory the process gains per entry from an empty start through the
 // scan, merge and view rebuild, the reading of every tag and the store's flush, and then
 // the parts of it: the entry and field nodes (used slots, and the pool's pages with their
-// free slots), the items, and the cluster files' bytes, which closing the store gives back.
+// free slots), the items, the cluster files' bytes, which closing the store gives back, and
+// of the rest the heap blocks in use as malloc counts them (the remainder is free heap the
+// system could not be given back).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -75,6 +78,7 @@ int run(int files) {
     fs::create_directories(work + "/database");
     const auto perEntry = [](double bytes, size_t entries) { return bytes / static_cast<double>(entries); };
     const auto rss = [] { return static_cast<double>(residentMemoryBytes()); };
+    const auto heapInUse = [] { return static_cast<double>(mallinfo2().uordblks); };
 
     FileStore store;
     store.storeOpen(work + "/database");
@@ -92,6 +96,7 @@ int run(int files) {
     QuitAwareScanner scanner(quit);
     returnFreeMemoryToSystem();
     const double empty = rss();
+    const double emptyHeap = heapInUse();
 
     const QuietLog quiet;
     repository.open(work + "/repository.vmr", work + "/radio2.vmr");
@@ -114,6 +119,7 @@ int run(int files) {
     store.storeClose();
     returnFreeMemoryToSystem();
     const double closed = rss();
+    const double closedHeap = heapInUse();
 
     std::fprintf(stderr,
                  "%d files, %zu entries, bytes per entry above an empty start:\n"
@@ -122,7 +128,8 @@ int run(int files) {
                  "    nodes: %.1f per entry of %zu bytes = %.0f used, %.0f with the pool's free slots\n"
                  "    items: %.0f used (%zu bytes each), %.0f with free slots\n"
                  "    cluster files' bytes held while loaded: %.0f (closing the store gave them back)\n"
-                 "    the rest (long texts, folders, indexes, view lists, heap overhead): %.0f\n",
+                 "    the rest (long texts, folders, indexes, view lists, heap overhead): %.0f,\n"
+                 "      of which heap blocks in use: %.0f\n",
                  files, entries, perEntry(scanned - empty, entries),
                  static_cast<double>(nodesScanned.used) / static_cast<double>(entries), perEntry(tagged - empty, entries),
                  static_cast<double>(nodes.used) / static_cast<double>(entries), sizeof(Node),
@@ -132,7 +139,8 @@ int run(int files) {
                  perEntry(static_cast<double>(items.slots * sizeof(LibraryItem)), entries),
                  perEntry(tagged - closed, entries),
                  perEntry(closed - empty - static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem)),
-                          entries));
+                          entries),
+                 perEntry(closedHeap - emptyHeap, entries));
     theFileStore = nullptr;
     fs::remove_all(work);
     return 0;
