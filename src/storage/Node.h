@@ -70,9 +70,10 @@ public:
     // Depth-first, parents first; not bounded by any subtree, null after the last node.
     Node* nextInPreorder(bool descend) const;
 
-    Node* next() const { return next_; }
+    // The following sibling; null after the last child and for a node not linked.
+    Node* next() const { return next_ && parent_->lastChild_ != this ? next_ : nullptr; }
     Node* parent() const { return parent_; }
-    Node* firstChild() const { return firstChild_; }
+    Node* firstChild() const { return lastChild_ ? lastChild_->next_ : nullptr; }
     Node* lastChild() const { return lastChild_; }
     // The library item that names this entry; not owned.
     LibraryItem* item() const { return text_.item(); }
@@ -86,11 +87,13 @@ public:
         using difference_type = std::ptrdiff_t;
         using pointer = Node*;
         using reference = Node&;
-        explicit ChildIterator(Node* node = nullptr) : node_(node) {}
+        ChildIterator() = default;
+        explicit ChildIterator(const Node* parent) : node_(parent->firstChild()), parent_(parent) {}
         Node& operator*() const { return *node_; }
         Node* operator->() const { return node_; }
+        // The parent's last child now, so children unlinked or appended meanwhile count.
         ChildIterator& operator++() {
-            node_ = node_->next_;
+            node_ = node_ == parent_->lastChild_ ? nullptr : node_->next_;
             return *this;
         }
         ChildIterator operator++(int) {
@@ -98,18 +101,19 @@ public:
             ++*this;
             return before;
         }
-        bool operator==(const ChildIterator&) const = default;
+        bool operator==(const ChildIterator& other) const { return node_ == other.node_; }
 
     private:
-        Node* node_;
+        Node* node_ = nullptr;
+        const Node* parent_ = nullptr;
     };
     struct ChildRange {
-        Node* first;
-        ChildIterator begin() const { return ChildIterator(first); }
+        const Node* parent;
+        ChildIterator begin() const { return ChildIterator(parent); }
         ChildIterator end() const { return ChildIterator(); }
     };
     // The children in order; the walk must not unlink or destroy the child it stands on.
-    ChildRange children() const { return {firstChild_}; }
+    ChildRange children() const { return {this}; }
 
 private:
     // Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
@@ -117,11 +121,14 @@ private:
         return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
     }
     static void destroyWithSiblings(Node* node);
+    // Links the child after the last one, which stays the last.
+    void linkAfterLast(Node* child);
     void linkAtEnd(Node* child);
 
+    // The children form a ring through next_, entered at the last child, which saves a link
+    // per node; next_ is null while a node is not linked.
     Node* next_ = nullptr;
     Node* parent_ = nullptr;
-    Node* firstChild_ = nullptr;
     Node* lastChild_ = nullptr;
     NodeText text_;
 };

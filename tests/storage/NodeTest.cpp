@@ -92,6 +92,28 @@ TEST(Node, UnlinkAndRemoveListChildrenKeepTheListConsistent) {
     EXPECT_EQ(lists.removeListChildren(), 1);
     EXPECT_EQ(lists.firstChild(), nullptr);
     EXPECT_EQ(lists.lastChild(), nullptr);
+
+    // The children form a ring through the last one: its ends must stay right.
+    Node ring;
+    Node* only = Node::create(&ring);
+    ring.linkChild(only, true);
+    EXPECT_EQ(ring.firstChild(), only);
+    EXPECT_EQ(only->next(), nullptr);
+    ring.linkChild(Node::create(nullptr), true);
+    ring.firstChild()->setText("F", "");
+    ring.appendChild("Z", "");
+    EXPECT_EQ(childLines(ring), (std::vector<std::string>{"F=", "=", "Z="}));
+    EXPECT_EQ(ring.lastChild()->next(), nullptr);
+    EXPECT_EQ(only->nextInPreorder(true), ring.lastChild());
+    EXPECT_EQ(ring.lastChild()->nextInPreorder(true), nullptr);
+    for (Node& child : ring.children()) {
+        if (&child == only) Node::destroy(ring.unlinkChild(ring.lastChild()));
+    }
+    EXPECT_EQ(childLines(ring), (std::vector<std::string>{"F=", "="}));
+    Node::destroy(ring.unlinkChild(ring.firstChild()));
+    Node::destroy(ring.unlinkChild(only));
+    EXPECT_EQ(ring.firstChild(), nullptr);
+    EXPECT_EQ(ring.unlinkChild(&lists), nullptr);
 }
 
 TEST(Node, NamesUpTo254BytesAreKeptAndLongerOnesCutWithoutTouchingTheValue) {
