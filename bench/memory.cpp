@@ -2,9 +2,10 @@
 // given): the resident memory the process gains per entry from an empty start through the
 // scan, merge and view rebuild, the reading of every tag and the store's flush, and then
 // the parts of it: the entry and field nodes (used slots, and the pool's pages with their
-// free slots), the items, the cluster files' bytes, which closing the store gives back, and
-// of the rest the heap blocks in use as malloc counts them (the remainder is free heap the
-// system could not be given back).
+// free slots), the items, the texts too long for their nodes, the cluster files' bytes, which
+// closing the store gives back, and of the rest the heap blocks in use as malloc counts them
+// (the remainder is free heap the system could not be given back, and the pools' blocks
+// beyond their pages).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
@@ -115,6 +116,11 @@ int run(int files) {
     const double tagged = rss();
     const PoolFigures nodes = poolFigures(nodePool());
     const PoolFigures items = poolFigures(theLibraryItemPool);
+    const PoolFigures shortTexts = poolFigures(textPool(1));
+    const PoolFigures longTexts = poolFigures(textPool(2));
+    const size_t textsUsed = shortTexts.used + longTexts.used;
+    const size_t textBytesUsed = shortTexts.used * kTextPoolSlotBytes[1] + longTexts.used * kTextPoolSlotBytes[2];
+    const size_t textBytes = shortTexts.slots * kTextPoolSlotBytes[1] + longTexts.slots * kTextPoolSlotBytes[2];
 
     store.storeClose();
     returnFreeMemoryToSystem();
@@ -127,8 +133,10 @@ int run(int files) {
                  "  after every tag is read and the store flushed: %.0f, of which\n"
                  "    nodes: %.1f per entry of %zu bytes = %.0f used, %.0f with the pool's free slots\n"
                  "    items: %.0f used (%zu bytes each), %.0f with free slots\n"
+                 "    texts too long to stay in their nodes: %.1f per entry in the text pools = %.0f used,"
+                 " %.0f with free slots\n"
                  "    cluster files' bytes held while loaded: %.0f (closing the store gave them back)\n"
-                 "    the rest (long texts, folders, indexes, view lists, heap overhead): %.0f,\n"
+                 "    the rest (folders, indexes, view lists, the pools' unused pages, the heap): %.0f,\n"
                  "      of which heap blocks in use: %.0f\n",
                  files, entries, perEntry(scanned - empty, entries),
                  static_cast<double>(nodesScanned.used) / static_cast<double>(entries), perEntry(tagged - empty, entries),
@@ -137,8 +145,11 @@ int run(int files) {
                  perEntry(static_cast<double>(nodes.slots * sizeof(Node)), entries),
                  perEntry(static_cast<double>(items.used * sizeof(LibraryItem)), entries), sizeof(LibraryItem),
                  perEntry(static_cast<double>(items.slots * sizeof(LibraryItem)), entries),
+                 static_cast<double>(textsUsed) / static_cast<double>(entries),
+                 perEntry(static_cast<double>(textBytesUsed), entries), perEntry(static_cast<double>(textBytes), entries),
                  perEntry(tagged - closed, entries),
-                 perEntry(closed - empty - static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem)),
+                 perEntry(closed - empty -
+                              static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes),
                           entries),
                  perEntry(closedHeap - emptyHeap, entries));
     theFileStore = nullptr;

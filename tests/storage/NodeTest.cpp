@@ -152,6 +152,44 @@ TEST(Node, TextsAroundTheInPlaceLimitReadBackWhole) {
     EXPECT_TRUE(empty->hasName(""));
 }
 
+// Texts of one size class share pages, so a text written into too small a slot would show
+// in its neighbour.
+TEST(Node, TextsAroundTheTextPoolSizesReadBackWholeAndGiveTheirSlotsBack) {
+    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    const auto pagesOfTextPools = [] {
+        textPool(1).flushThisThread();
+        textPool(2).flushThisThread();
+        return textPool(1).pool().pageCount() + textPool(2).pool().pageCount();
+    };
+    const size_t pagesBefore = pagesOfTextPools();
+    {
+        Node root;
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const size_t slot : {kTextPoolSlotBytes[1], kTextPoolSlotBytes[2]}) {
+            for (size_t total = slot - 2; total <= slot + 2; ++total) {
+                for (int copy = 0; copy < 300; ++copy) {
+                    const std::string name = "N" + std::to_string(copy);
+                    texts.emplace_back(name, std::string(total - 2 - name.size(), static_cast<char>('a' + copy % 26)));
+                    Node* node = root.appendChild(name, texts.back().second);
+                    if (copy % 2) node->setItem(item);
+                }
+            }
+        }
+        Node* moved = root.firstChild();
+        moved->setText("MOVED", std::string(kTextPoolSlotBytes[2] - 10, 'm'));
+        texts.front() = {"MOVED", std::string(kTextPoolSlotBytes[2] - 10, 'm')};
+        EXPECT_GT(pagesOfTextPools(), pagesBefore);
+        size_t index = 0;
+        for (const Node& node : root.children()) {
+            EXPECT_EQ(node.name(), texts[index].first) << index;
+            EXPECT_EQ(node.value(), texts[index].second) << index;
+            ++index;
+        }
+        EXPECT_EQ(index, texts.size());
+    }
+    EXPECT_EQ(pagesOfTextPools(), pagesBefore);
+}
+
 TEST(Node, SetTextMovesTheTextInAndOutOfTheNodeAndMayReadItsOwnText) {
     Node root;
     Node* node = root.appendChild("RATE", "3");
