@@ -2,10 +2,10 @@
 // given): the resident memory the process gains per entry from an empty start through the
 // scan, merge and view rebuild, the reading of every tag and the store's flush, and then
 // the parts of it: the entry and field nodes (used slots, and the pool's pages with their
-// free slots), the items, the texts too long for their nodes, the cluster files' bytes, which
-// closing the store gives back, and of the rest the heap blocks in use as malloc counts them
-// (the remainder is free heap the system could not be given back, and the pools' blocks
-// beyond their pages).
+// free slots), the items, the texts too long for their nodes, the cluster files' bytes,
+// which closing the store gives back, the library code pages mapped once, and of the rest
+// the heap blocks in use as malloc counts them (the remainder is free heap the system could
+// not be given back, and the pools' blocks beyond their pages).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
@@ -53,6 +53,16 @@ struct PoolFigures {
     size_t slots;  // over all pages
 };
 
+// The resident pages that map files: the code of the libraries the tag readers load once.
+double residentFileBytes() {
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    size_t resident = 0;
+    size_t fileBacked = 0;
+    statm >> pages >> resident >> fileBacked;
+    return static_cast<double>(fileBacked * static_cast<size_t>(sysconf(_SC_PAGESIZE)));
+}
+
 PoolFigures poolFigures(const CachedPool& pool) {
     const size_t slots = pool.pool().pageCount() * pool.pool().slotsPerPage();
     return {slots - pool.pool().freeCount(), slots};
@@ -98,6 +108,7 @@ int run(int files) {
     returnFreeMemoryToSystem();
     const double empty = rss();
     const double emptyHeap = heapInUse();
+    const double emptyFiles = residentFileBytes();
 
     const QuietLog quiet;
     repository.open(work + "/repository.vmr", work + "/radio2.vmr");
@@ -126,6 +137,7 @@ int run(int files) {
     returnFreeMemoryToSystem();
     const double closed = rss();
     const double closedHeap = heapInUse();
+    const double closedFiles = residentFileBytes();
 
     std::fprintf(stderr,
                  "%d files, %zu entries, bytes per entry above an empty start:\n"
@@ -136,6 +148,7 @@ int run(int files) {
                  "    texts too long to stay in their nodes: %.1f per entry in the text pools = %.0f used,"
                  " %.0f with free slots\n"
                  "    cluster files' bytes held while loaded: %.0f (closing the store gave them back)\n"
+                 "    code pages of the libraries the tag readers load, once: %.0f\n"
                  "    the rest (folders, indexes, view lists, the pools' unused pages, the heap): %.0f,\n"
                  "      of which heap blocks in use: %.0f\n",
                  files, entries, perEntry(scanned - empty, entries),
@@ -147,8 +160,8 @@ int run(int files) {
                  perEntry(static_cast<double>(items.slots * sizeof(LibraryItem)), entries),
                  static_cast<double>(textsUsed) / static_cast<double>(entries),
                  perEntry(static_cast<double>(textBytesUsed), entries), perEntry(static_cast<double>(textBytes), entries),
-                 perEntry(tagged - closed, entries),
-                 perEntry(closed - empty -
+                 perEntry(tagged - closed, entries), perEntry(closedFiles - emptyFiles, entries),
+                 perEntry(closed - empty - (closedFiles - emptyFiles) -
                               static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes),
                           entries),
                  perEntry(closedHeap - emptyHeap, entries));
