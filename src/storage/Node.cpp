@@ -24,7 +24,7 @@ Node* Node::create(Node* parent) {
 
 void Node::destroy(Node* node) {
     if (!node) return;
-    node->next_ = nullptr;
+    node->next_ = 0;
     destroyWithSiblings(node);
 }
 
@@ -33,12 +33,12 @@ void Node::destroy(Node* node) {
 void Node::destroyWithSiblings(Node* node) {
     while (node) {
         if (Node* last = node->lastChild_) {
-            Node* first = last->next_;
+            Node* first = last->linked();
             last->next_ = node->next_;
-            node->next_ = first;
+            node->next_ = address(first);
             node->lastChild_ = nullptr;
         }
-        Node* following = node->next_;
+        Node* following = node->linked();
         node->~Node();
         nodePool().release(node);
         node = following;
@@ -47,8 +47,8 @@ void Node::destroyWithSiblings(Node* node) {
 
 void Node::clearChildren() {
     if (!lastChild_) return;
-    Node* first = lastChild_->next_;
-    lastChild_->next_ = nullptr;
+    Node* first = lastChild_->linked();
+    lastChild_->next_ = 0;
     lastChild_ = nullptr;
     destroyWithSiblings(first);
 }
@@ -57,19 +57,23 @@ void Node::setText(std::string_view name, std::string_view value) {
     text_.assign(storedName(name), value);
 }
 
-void Node::linkAfterLast(Node* child) {
+void Node::linkAtEnd(Node* child) {
     if (lastChild_) {
         child->next_ = lastChild_->next_;
-        lastChild_->next_ = child;
+        lastChild_->next_ = address(child);
     } else {
-        child->next_ = child;
-        lastChild_ = child;
+        child->next_ = address(child) | kRingEnd;
     }
+    lastChild_ = child;
 }
 
-void Node::linkAtEnd(Node* child) {
-    linkAfterLast(child);
-    lastChild_ = child;
+void Node::linkAtStart(Node* child) {
+    if (!lastChild_) {
+        linkAtEnd(child);
+        return;
+    }
+    child->next_ = lastChild_->next_ & ~kRingEnd;
+    lastChild_->next_ = address(child) | kRingEnd;
 }
 
 Node* Node::appendChild(std::string_view name, std::string_view value) {
@@ -109,24 +113,25 @@ Node* Node::findChildWithValue(std::string_view name, std::optional<std::string_
 Node* Node::unlinkChild(Node* child) {
     if (!child || child->parent_ != this || !child->next_) return nullptr;
     Node* previous = lastChild_;
-    while (previous->next_ != child) {
-        if (previous->next_ == lastChild_) return nullptr;
-        previous = previous->next_;
+    while (previous->linked() != child) {
+        if (previous->linked() == lastChild_) return nullptr;
+        previous = previous->linked();
     }
     if (previous == child) {
         lastChild_ = nullptr;
     } else {
-        previous->next_ = child->next_;
+        // Either end's mark stays with the link that closes the ring.
+        previous->next_ = (child->next_ & ~kRingEnd) | ((previous->next_ | child->next_) & kRingEnd);
         if (lastChild_ == child) lastChild_ = previous;
     }
-    child->next_ = nullptr;
+    child->next_ = 0;
     return child;
 }
 
 void Node::linkChild(Node* child, bool first) {
     child->parent_ = this;
     if (first) {
-        linkAfterLast(child);
+        linkAtStart(child);
     } else {
         linkAtEnd(child);
     }
@@ -135,10 +140,10 @@ void Node::linkChild(Node* child, bool first) {
 int Node::removeListChildren() {
     int removed = 0;
     Node* child = firstChild();
-    if (child) lastChild_->next_ = nullptr;
+    if (child) lastChild_->next_ = 0;
     lastChild_ = nullptr;
     while (child) {
-        Node* following = child->next_;
+        Node* following = child->linked();
         if (child->hasName("LIST")) {
             destroy(child);
             ++removed;

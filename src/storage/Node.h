@@ -3,6 +3,7 @@
 // list, setting and library entry. Trees have no lock; whoever owns a tree guards it.
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
@@ -71,9 +72,9 @@ public:
     Node* nextInPreorder(bool descend) const;
 
     // The following sibling; null after the last child and for a node not linked.
-    Node* next() const { return next_ && parent_->lastChild_ != this ? next_ : nullptr; }
+    Node* next() const { return next_ & kRingEnd ? nullptr : linked(); }
     Node* parent() const { return parent_; }
-    Node* firstChild() const { return lastChild_ ? lastChild_->next_ : nullptr; }
+    Node* firstChild() const { return lastChild_ ? lastChild_->linked() : nullptr; }
     Node* lastChild() const { return lastChild_; }
     // The library item that names this entry; not owned.
     LibraryItem* item() const { return text_.item(); }
@@ -87,13 +88,11 @@ public:
         using difference_type = std::ptrdiff_t;
         using pointer = Node*;
         using reference = Node&;
-        ChildIterator() = default;
-        explicit ChildIterator(const Node* parent) : node_(parent->firstChild()), parent_(parent) {}
+        explicit ChildIterator(Node* node = nullptr) : node_(node) {}
         Node& operator*() const { return *node_; }
         Node* operator->() const { return node_; }
-        // The parent's last child now, so children unlinked or appended meanwhile count.
         ChildIterator& operator++() {
-            node_ = node_ == parent_->lastChild_ ? nullptr : node_->next_;
+            node_ = node_->next();
             return *this;
         }
         ChildIterator operator++(int) {
@@ -101,19 +100,18 @@ public:
             ++*this;
             return before;
         }
-        bool operator==(const ChildIterator& other) const { return node_ == other.node_; }
+        bool operator==(const ChildIterator&) const = default;
 
     private:
-        Node* node_ = nullptr;
-        const Node* parent_ = nullptr;
+        Node* node_;
     };
     struct ChildRange {
-        const Node* parent;
-        ChildIterator begin() const { return ChildIterator(parent); }
+        Node* first;
+        ChildIterator begin() const { return ChildIterator(first); }
         ChildIterator end() const { return ChildIterator(); }
     };
     // The children in order; the walk must not unlink or destroy the child it stands on.
-    ChildRange children() const { return {this}; }
+    ChildRange children() const { return {firstChild()}; }
 
 private:
     // Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
@@ -121,13 +119,18 @@ private:
         return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
     }
     static void destroyWithSiblings(Node* node);
-    // Links the child after the last one, which stays the last.
-    void linkAfterLast(Node* child);
     void linkAtEnd(Node* child);
+    void linkAtStart(Node* child);
 
     // The children form a ring through next_, entered at the last child, which saves a link
-    // per node; next_ is null while a node is not linked.
-    Node* next_ = nullptr;
+    // per node; the last child's link to the first carries kRingEnd, so a walk sees its end
+    // without the parent. next_ is 0 while a node is not linked, and a chain of nodes being
+    // destroyed carries no mark.
+    static constexpr uintptr_t kRingEnd = 1;
+    static uintptr_t address(const Node* node) { return reinterpret_cast<uintptr_t>(node); }
+    Node* linked() const { return reinterpret_cast<Node*>(next_ & ~kRingEnd); }
+
+    uintptr_t next_ = 0;
     Node* parent_ = nullptr;
     Node* lastChild_ = nullptr;
     NodeText text_;
