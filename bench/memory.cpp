@@ -2,10 +2,14 @@
 // given): the resident memory the process gains per entry from an empty start through the
 // scan, merge and view rebuild, the reading of every tag and the store's flush, and then
 // the parts of it: the entry and field nodes (used slots, and the pool's pages with their
-// free slots), the items, and the cluster files' bytes, which closing the store gives back.
+// free slots), the items, the texts too long for their nodes, the cluster files' bytes,
+// which closing the store gives back, the library code pages mapped once, and of the rest
+// the heap blocks in use as malloc counts them (the remainder is free heap the system could
+// not be given back, and the pools' blocks beyond their pages).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -49,6 +53,16 @@ struct PoolFigures {
     size_t slots;  // over all pages
 };
 
+// The resident pages that map files: the code of the libraries the tag readers load once.
+double residentFileBytes() {
+    std::ifstream statm("/proc/self/statm");
+    size_t pages = 0;
+    size_t resident = 0;
+    size_t fileBacked = 0;
+    statm >> pages >> resident >> fileBacked;
+    return static_cast<double>(fileBacked * static_cast<size_t>(sysconf(_SC_PAGESIZE)));
+}
+
 PoolFigures poolFigures(const CachedPool& pool) {
     const size_t slots = pool.pool().pageCount() * pool.pool().slotsPerPage();
     return {slots - pool.pool().freeCount(), slots};
@@ -75,6 +89,7 @@ int run(int files) {
     fs::create_directories(work + "/database");
     const auto perEntry = [](double bytes, size_t entries) { return bytes / static_cast<double>(entries); };
     const auto rss = [] { return static_cast<double>(residentMemoryBytes()); };
+    const auto heapInUse = [] { return static_cast<double>(mallinfo2().uordblks); };
 
     FileStore store;
     store.storeOpen(work + "/database");
@@ -92,6 +107,8 @@ int run(int files) {
     QuitAwareScanner scanner(quit);
     returnFreeMemoryToSystem();
     const double empty = rss();
+    const double emptyHeap = heapInUse();
+    const double emptyFiles = residentFileBytes();
 
     const QuietLog quiet;
     repository.open(work + "/repository.vmr", work + "/radio2.vmr");
@@ -110,10 +127,17 @@ int run(int files) {
     const double tagged = rss();
     const PoolFigures nodes = poolFigures(nodePool());
     const PoolFigures items = poolFigures(theLibraryItemPool);
+    const PoolFigures shortTexts = poolFigures(textPool(1));
+    const PoolFigures longTexts = poolFigures(textPool(2));
+    const size_t textsUsed = shortTexts.used + longTexts.used;
+    const size_t textBytesUsed = shortTexts.used * kTextPoolSlotBytes[1] + longTexts.used * kTextPoolSlotBytes[2];
+    const size_t textBytes = shortTexts.slots * kTextPoolSlotBytes[1] + longTexts.slots * kTextPoolSlotBytes[2];
 
     store.storeClose();
     returnFreeMemoryToSystem();
     const double closed = rss();
+    const double closedHeap = heapInUse();
+    const double closedFiles = residentFileBytes();
 
     std::fprintf(stderr,
                  "%d files, %zu entries, bytes per entry above an empty start:\n"
@@ -121,8 +145,12 @@ int run(int files) {
                  "  after every tag is read and the store flushed: %.0f, of which\n"
                  "    nodes: %.1f per entry of %zu bytes = %.0f used, %.0f with the pool's free slots\n"
                  "    items: %.0f used (%zu bytes each), %.0f with free slots\n"
+                 "    texts too long to stay in their nodes: %.1f per entry in the text pools = %.0f used,"
+                 " %.0f with free slots\n"
                  "    cluster files' bytes held while loaded: %.0f (closing the store gave them back)\n"
-                 "    the rest (long texts, folders, indexes, view lists, heap overhead): %.0f\n",
+                 "    code pages of the libraries the tag readers load, once: %.0f\n"
+                 "    the rest (folders, indexes, view lists, the pools' unused pages, the heap): %.0f,\n"
+                 "      of which heap blocks in use: %.0f\n",
                  files, entries, perEntry(scanned - empty, entries),
                  static_cast<double>(nodesScanned.used) / static_cast<double>(entries), perEntry(tagged - empty, entries),
                  static_cast<double>(nodes.used) / static_cast<double>(entries), sizeof(Node),
@@ -130,9 +158,13 @@ int run(int files) {
                  perEntry(static_cast<double>(nodes.slots * sizeof(Node)), entries),
                  perEntry(static_cast<double>(items.used * sizeof(LibraryItem)), entries), sizeof(LibraryItem),
                  perEntry(static_cast<double>(items.slots * sizeof(LibraryItem)), entries),
-                 perEntry(tagged - closed, entries),
-                 perEntry(closed - empty - static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem)),
-                          entries));
+                 static_cast<double>(textsUsed) / static_cast<double>(entries),
+                 perEntry(static_cast<double>(textBytesUsed), entries), perEntry(static_cast<double>(textBytes), entries),
+                 perEntry(tagged - closed, entries), perEntry(closedFiles - emptyFiles, entries),
+                 perEntry(closed - empty - (closedFiles - emptyFiles) -
+                              static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes),
+                          entries),
+                 perEntry(closedHeap - emptyHeap, entries));
     theFileStore = nullptr;
     fs::remove_all(work);
     return 0;

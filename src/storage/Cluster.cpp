@@ -1,7 +1,9 @@
 #include "storage/Cluster.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <limits>
+#include <map>
 
 #include "platform/DiskFile.h"
 #include "storage/ClusterFormat.h"
@@ -32,11 +34,55 @@ void Cluster::load() {
 
 bool Cluster::write() {
     if (!dirty_ || !loaded_) return true;
+    restoreDropped();
     const std::vector<uint8_t> bytes = encodeCluster(files_);
     if (!replaceDiskFile(filePath_, bytes)) return false;
     dirty_ = false;
     fileBytes_ = static_cast<uint32_t>(bytes.size());
+    // The offsets follow the layout encodeCluster wrote.
+    size_t position = kClusterHeaderBytes;
+    for (StoreFile& file : files_) {
+        position += kClusterEntryHeaderBytes + file.path.size();
+        file.diskOffset = static_cast<uint32_t>(position);
+        position += file.data.size();
+        dropData(file);
+    }
     return true;
+}
+
+void Cluster::restoreDropped() {
+    if (std::none_of(files_.begin(), files_.end(), [](const StoreFile& file) { return file.dropped; })) return;
+    const auto bytes = readDiskFile(filePath_, std::numeric_limits<uint32_t>::max());
+    DecodedCluster decoded = bytes ? decodeCluster(*bytes) : DecodedCluster{};
+    std::map<uint32_t, StoreFile*> onDisk;
+    for (StoreFile& file : decoded.files) onDisk.emplace(file.diskOffset, &file);
+    bool lost = false;
+    for (auto file = files_.begin(); file != files_.end();) {
+        if (!file->dropped) {
+            ++file;
+            continue;
+        }
+        const auto found = onDisk.find(file->diskOffset);
+        if (found != onDisk.end() && found->second->path == file->path) {
+            file->data = std::move(found->second->data);
+            file->dropped = false;
+            ++file;
+            continue;
+        }
+        lost = true;
+        forgetFile(file);
+        file = files_.erase(file);
+    }
+    if (!lost) return;
+    std::printf("Damaged cluster file %s\n", filePath_.c_str());
+    if (bytes) keepDamagedCopy(filePath_, *bytes);
+    dirty_ = true;
+}
+
+void Cluster::dropData(StoreFile& file) {
+    if (file.inUse || file.diskOffset == 0) return;
+    std::vector<uint8_t>().swap(file.data);
+    file.dropped = true;
 }
 
 void Cluster::unload() {
@@ -50,6 +96,18 @@ StoreFile* Cluster::find(std::string_view path) {
     return found == index_.end() ? nullptr : &*found->second;
 }
 
+StoreFile* Cluster::findToOpen(std::string_view path, bool reading) {
+    StoreFile* file = find(path);
+    if (!file || !file->dropped) return file;
+    if (!reading) {
+        file->dropped = false;
+        file->diskOffset = 0;
+        return file;
+    }
+    restoreDropped();
+    return find(path);
+}
+
 StoreFile& Cluster::append(StoreFile file) {
     files_.push_back(std::move(file));
     indexFile(std::prev(files_.end()));
@@ -60,6 +118,7 @@ void Cluster::moveFile(Files::const_iterator file, std::string newPath, Cluster&
     forgetFile(file);
     const auto moved = files_.erase(file, file);  // the same position, but mutable
     moved->path = std::move(newPath);
+    moved->diskOffset = 0;
     target.files_.splice(target.files_.end(), files_, moved);
     target.indexFile(moved);
 }
@@ -78,7 +137,14 @@ void Cluster::forgetFile(Files::const_iterator file) {
     }
 }
 
-void Cluster::fileClosed(uint32_t now) {
+void Cluster::fileClosed(StoreFile& file, bool written, uint32_t now) {
+    file.inUse = false;
+    if (written) {
+        file.diskOffset = 0;
+        dirty_ = true;
+    } else {
+        dropData(file);
+    }
     if (--openCount_ == 0) lastCloseTime_ = now;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
-// One cluster file of the store and, while loaded, the store files it holds. Not
-// thread-safe: the store's user holds the lock that guards the store.
+// One cluster file of the store and, while loaded, the store files it holds. A file's
+// bytes that are in the cluster file as they are stay there once read (its reader keeps
+// what it parsed) or written, and come back when the file is read or the cluster written
+// again. Not thread-safe: the store's user holds the lock that guards the store.
 
 #include <cstdint>
 #include <list>
@@ -28,18 +30,26 @@ public:
     void load();
     // Replaces the cluster file when dirty and loaded. On failure it stays dirty.
     bool write();
+    // Reads back the bytes of every file that left them on disk. Those the cluster file no
+    // longer holds as they were (it was changed behind the store) are dropped from the
+    // cluster, which is then dirty, and the file is kept aside as a damaged one would be.
+    void restoreDropped();
     // Forgets the files; the caller writes first.
     void unload();
 
     // The first file of that path; constant time, so a large library opens quickly.
     StoreFile* find(std::string_view path);
+    // The same, with its bytes back when `reading` (writing replaces them anyway).
+    StoreFile* findToOpen(std::string_view path, bool reading);
     StoreFile& append(StoreFile file);
     // Gives the file a new path and moves it to the end of `target` (which may be this).
     void moveFile(Files::const_iterator file, std::string newPath, Cluster& target);
     void markDirty() { dirty_ = true; }
 
     void fileOpened() { ++openCount_; }
-    void fileClosed(uint32_t now);
+    // A file read leaves its bytes on disk when they are there as they are; one written
+    // makes the cluster dirty.
+    void fileClosed(StoreFile& file, bool written, uint32_t now);
     void moveOpenCountFrom(Cluster& other);
     // Loaded, no file open, and the last close more than `idleMilliseconds` ago.
     bool idle(uint32_t now, uint32_t idleMilliseconds) const;
@@ -49,6 +59,7 @@ public:
 private:
     void indexFile(Files::iterator file);
     void forgetFile(Files::const_iterator file);
+    static void dropData(StoreFile& file);
 
     std::string filePath_;
     Files files_;

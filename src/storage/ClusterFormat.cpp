@@ -2,9 +2,6 @@
 
 namespace {
 
-constexpr size_t kHeaderBytes = 8;
-constexpr size_t kEntryHeaderBytes = 12;
-
 uint32_t readU32(const uint8_t* bytes) {
     return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
            static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
@@ -19,38 +16,39 @@ void appendU32(std::vector<uint8_t>& out, uint32_t value) {
 DecodedCluster decodeCluster(std::span<const uint8_t> bytes) {
     DecodedCluster cluster;
     if (bytes.empty()) return cluster;
-    if (bytes.size() < kHeaderBytes) {
+    if (bytes.size() < kClusterHeaderBytes) {
         cluster.damaged = true;
         return cluster;
     }
     const uint32_t count = readU32(bytes.data() + 4);
-    size_t position = kHeaderBytes;
+    size_t position = kClusterHeaderBytes;
     // The count is only trusted as far as the bytes really hold entries.
     for (uint32_t entry = 0; entry < count; ++entry) {
         const size_t left = bytes.size() - position;
-        if (left < kEntryHeaderBytes) {
+        if (left < kClusterEntryHeaderBytes) {
             cluster.damaged = true;
             break;
         }
         const uint64_t pathLength = readU32(bytes.data() + position + 4);
         const uint64_t dataLength = readU32(bytes.data() + position + 8);
-        if (pathLength + dataLength > left - kEntryHeaderBytes) {
+        if (pathLength + dataLength > left - kClusterEntryHeaderBytes) {
             cluster.damaged = true;
             break;
         }
-        const uint8_t* path = bytes.data() + position + kEntryHeaderBytes;
+        const uint8_t* path = bytes.data() + position + kClusterEntryHeaderBytes;
         const uint8_t* data = path + pathLength;
-        cluster.files.push_back(StoreFile{
-            std::string(reinterpret_cast<const char*>(path), pathLength), {data, data + dataLength}});
-        position += kEntryHeaderBytes + pathLength + dataLength;
+        StoreFile& file = cluster.files.emplace_back(
+            StoreFile{std::string(reinterpret_cast<const char*>(path), pathLength), {data, data + dataLength}});
+        file.diskOffset = static_cast<uint32_t>(data - bytes.data());
+        position += kClusterEntryHeaderBytes + pathLength + dataLength;
     }
     cluster.bytesUsed = position;
     return cluster;
 }
 
 std::vector<uint8_t> encodeCluster(const std::list<StoreFile>& files) {
-    size_t total = kHeaderBytes;
-    for (const StoreFile& file : files) total += kEntryHeaderBytes + file.path.size() + file.data.size();
+    size_t total = kClusterHeaderBytes;
+    for (const StoreFile& file : files) total += kClusterEntryHeaderBytes + file.path.size() + file.data.size();
     std::vector<uint8_t> out;
     out.reserve(total);
     appendU32(out, 0);

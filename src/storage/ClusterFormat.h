@@ -10,8 +10,11 @@
 
 #include "storage/StoreFile.h"
 
+inline constexpr size_t kClusterHeaderBytes = 8;
+inline constexpr size_t kClusterEntryHeaderBytes = 12;
+
 struct DecodedCluster {
-    std::list<StoreFile> files;  // the whole entries, in file order
+    std::list<StoreFile> files;  // the whole entries, in file order, with their diskOffset
     size_t bytesUsed = 0;        // up to the end of the last whole entry
     bool damaged = false;        // the bytes end before the entries they announce
 };

@@ -67,7 +67,7 @@ std::unique_ptr<StoreHandle> FileStore::storeFileOpen(std::string_view path, std
     Cluster* cluster = clusterFor(key);
     if (!cluster) return nullptr;
     cluster->load();
-    StoreFile* file = cluster->find(key);
+    StoreFile* file = cluster->findToOpen(key, mode.starts_with('r'));
     if (file && file->inUse) return nullptr;
     if (!file) {
         std::optional<StoreFile> created = newFile(std::move(key), mode);
@@ -87,13 +87,8 @@ std::unique_ptr<StoreHandle> FileStore::openExternal(std::string_view path, std:
 }
 
 void FileStore::fileClosed(StoreFile& file, bool written) {
-    Cluster* cluster = clusterFor(file.path);
-    file.inUse = false;
-    if (written) {
-        cluster->markDirty();
-        ++changeCount_;
-    }
-    cluster->fileClosed(clock_());
+    if (written) ++changeCount_;
+    clusterFor(file.path)->fileClosed(file, written, clock_());
 }
 
 bool FileStore::storeFlush() {
@@ -193,6 +188,7 @@ void FileStore::storeExportAll(const std::function<bool(std::string_view path)>&
     for (auto& cluster : clusters_) {
         if (!cluster) continue;
         cluster->load();
+        cluster->restoreDropped();
         for (const StoreFile& file : cluster->files()) {
             if (mayWrite(file.path)) replaceDiskFile(file.path, file.data);
         }
@@ -212,8 +208,11 @@ void FileStore::storeRenamePrefix(std::string_view from, std::string_view to) {
     for (auto& cluster : clusters_) {
         if (!cluster) continue;
         cluster->load();
+        const auto matches = [&oldPrefix](const StoreFile& file) { return file.path.starts_with(oldPrefix); };
+        // A moved file takes its bytes along.
+        if (std::any_of(cluster->files().begin(), cluster->files().end(), matches)) cluster->restoreDropped();
         for (auto file = cluster->files().begin(); file != cluster->files().end(); ++file) {
-            if (file->path.starts_with(oldPrefix)) moves.push_back({cluster.get(), file});
+            if (matches(*file)) moves.push_back({cluster.get(), file});
         }
     }
     if (!moves.empty()) ++changeCount_;

@@ -30,8 +30,8 @@ FixedPool::FixedPool(size_t slotSize, uint8_t slotsPerPage, size_t slotAlignment
     : slotSize_(std::max(slotSize, sizeof(std::byte*))),
       slotsPerPage_(std::max<size_t>(slotsPerPage, 1)),
       alignment_(std::max(slotAlignment, alignof(Page))),
-      stride_(roundUp(slotSize_ + 1, alignment_)),
-      firstSlotOffset_(roundUp(sizeof(Page) + 1, alignment_)),
+      stride_(roundUp(slotSize_, alignment_)),
+      firstSlotOffset_(roundUp(sizeof(Page), alignment_)),
       pageBytes_(firstSlotOffset_ + stride_ * slotsPerPage_),
       blocks_(pageBytes_, alignment_) {}
 
@@ -135,8 +135,7 @@ std::byte* FixedPool::takeSlot(Page* page) {
     }
     const size_t index = --page->uncarved;
     std::byte* slot = slotAt(page, index);
-    ASAN_UNPOISON_MEMORY_REGION(slot - 1, slotSize_ + 1);
-    slot[-1] = static_cast<std::byte>(index);
+    ASAN_UNPOISON_MEMORY_REGION(slot, slotSize_);
     return slot;
 }
 
@@ -146,9 +145,9 @@ void FixedPool::deletePage(Page* page) {
     --pageCount_;
 }
 
+// A slot carries no page index: the page's block knows where its pages begin.
 FixedPool::Page* FixedPool::pageOf(std::byte* slot) const {
-    const auto index = static_cast<size_t>(slot[-1]);
-    return reinterpret_cast<Page*>(slot - firstSlotOffset_ - index * stride_);
+    return static_cast<Page*>(blocks_.pageOf(slot));
 }
 
 std::byte* FixedPool::slotAt(Page* page, size_t index) const {

@@ -50,7 +50,7 @@ private:
     const size_t slotSize_;
     const size_t slotsPerPage_;
     const size_t alignment_;
-    const size_t stride_;          // slot plus its index byte, rounded to the alignment
+    const size_t stride_;  // the slot rounded to the alignment
     const size_t firstSlotOffset_;
     const size_t pageBytes_;
 

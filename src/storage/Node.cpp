@@ -14,8 +14,8 @@ bool contains(std::span<const std::string_view> keys, std::string_view name) {
 
 }  // namespace
 
-// The pool's slot stride is 64 bytes: the node and the slot's index byte.
-static_assert(sizeof(Node) == 56);
+// The pool's slot stride is the node's size.
+static_assert(sizeof(Node) == 48);
 
 Node* Node::create(Node* parent) {
     void* slot = nodePool().allocate();
@@ -24,7 +24,7 @@ Node* Node::create(Node* parent) {
 
 void Node::destroy(Node* node) {
     if (!node) return;
-    node->next_ = nullptr;
+    node->next_ = 0;
     destroyWithSiblings(node);
 }
 
@@ -32,12 +32,13 @@ void Node::destroy(Node* node) {
 // children are spliced in right after it before it goes.
 void Node::destroyWithSiblings(Node* node) {
     while (node) {
-        if (node->firstChild_) {
-            node->lastChild_->next_ = node->next_;
-            node->next_ = node->firstChild_;
-            node->firstChild_ = node->lastChild_ = nullptr;
+        if (Node* last = node->lastChild_) {
+            Node* first = last->linked();
+            last->next_ = node->next_;
+            node->next_ = address(first);
+            node->lastChild_ = nullptr;
         }
-        Node* following = node->next_;
+        Node* following = node->linked();
         node->~Node();
         nodePool().release(node);
         node = following;
@@ -45,8 +46,11 @@ void Node::destroyWithSiblings(Node* node) {
 }
 
 void Node::clearChildren() {
-    destroyWithSiblings(firstChild_);
-    firstChild_ = lastChild_ = nullptr;
+    if (!lastChild_) return;
+    Node* first = lastChild_->linked();
+    lastChild_->next_ = 0;
+    lastChild_ = nullptr;
+    destroyWithSiblings(first);
 }
 
 void Node::setText(std::string_view name, std::string_view value) {
@@ -55,11 +59,21 @@ void Node::setText(std::string_view name, std::string_view value) {
 
 void Node::linkAtEnd(Node* child) {
     if (lastChild_) {
-        lastChild_->next_ = child;
+        child->next_ = lastChild_->next_;
+        lastChild_->next_ = address(child);
     } else {
-        firstChild_ = child;
+        child->next_ = address(child) | kRingEnd;
     }
     lastChild_ = child;
+}
+
+void Node::linkAtStart(Node* child) {
+    if (!lastChild_) {
+        linkAtEnd(child);
+        return;
+    }
+    child->next_ = lastChild_->next_ & ~kRingEnd;
+    lastChild_->next_ = address(child) | kRingEnd;
 }
 
 Node* Node::appendChild(std::string_view name, std::string_view value) {
@@ -83,57 +97,61 @@ const char* Node::childValue(std::string_view name, const char* fallback) const 
 }
 
 Node* Node::findChild(std::string_view name, size_t index) const {
-    for (Node* child = firstChild_; child; child = child->next_) {
-        if (child->hasName(name) && index-- == 0) return child;
+    for (Node& child : children()) {
+        if (child.hasName(name) && index-- == 0) return &child;
     }
     return nullptr;
 }
 
 Node* Node::findChildWithValue(std::string_view name, std::optional<std::string_view> value, bool create) {
-    for (Node* child = firstChild_; child; child = child->next_) {
-        if (child->hasName(name) && (!value || *value == child->value())) return child;
+    for (Node& child : children()) {
+        if (child.hasName(name) && (!value || *value == child.value())) return &child;
     }
     return create ? appendChild(name, value.value_or("")) : nullptr;
 }
 
 Node* Node::unlinkChild(Node* child) {
-    Node* previous = nullptr;
-    for (Node* current = firstChild_; current; previous = current, current = current->next_) {
-        if (current != child) continue;
-        (previous ? previous->next_ : firstChild_) = child->next_;
-        if (lastChild_ == child) lastChild_ = previous;
-        child->next_ = nullptr;
-        return child;
+    if (!child || child->parent_ != this || !child->next_) return nullptr;
+    Node* previous = lastChild_;
+    while (previous->linked() != child) {
+        if (previous->linked() == lastChild_) return nullptr;
+        previous = previous->linked();
     }
-    return nullptr;
+    if (previous == child) {
+        lastChild_ = nullptr;
+    } else {
+        // Either end's mark stays with the link that closes the ring.
+        previous->next_ = (child->next_ & ~kRingEnd) | ((previous->next_ | child->next_) & kRingEnd);
+        if (lastChild_ == child) lastChild_ = previous;
+    }
+    child->next_ = 0;
+    return child;
 }
 
 void Node::linkChild(Node* child, bool first) {
     child->parent_ = this;
-    if (!first) {
+    if (first) {
+        linkAtStart(child);
+    } else {
         linkAtEnd(child);
-        return;
     }
-    child->next_ = firstChild_;
-    firstChild_ = child;
-    if (!lastChild_) lastChild_ = child;
 }
 
 int Node::removeListChildren() {
     int removed = 0;
-    Node* previous = nullptr;
-    for (Node* child = firstChild_; child;) {
-        Node* following = child->next_;
+    Node* child = firstChild();
+    if (child) lastChild_->next_ = 0;
+    lastChild_ = nullptr;
+    while (child) {
+        Node* following = child->linked();
         if (child->hasName("LIST")) {
-            (previous ? previous->next_ : firstChild_) = following;
             destroy(child);
             ++removed;
         } else {
-            previous = child;
+            linkAtEnd(child);
         }
         child = following;
     }
-    lastChild_ = previous;
     return removed;
 }
 
@@ -152,9 +170,9 @@ void Node::mergeFrom(const Node& source, std::span<const std::string_view> keys)
 }
 
 Node* Node::nextInPreorder(bool descend) const {
-    if (descend && firstChild_) return firstChild_;
+    if (descend && lastChild_) return firstChild();
     for (const Node* node = this; node; node = node->parent_) {
-        if (node->next_) return node->next_;
+        if (Node* following = node->next()) return following;
     }
     return nullptr;
 }

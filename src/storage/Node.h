@@ -3,6 +3,7 @@
 // list, setting and library entry. Trees have no lock; whoever owns a tree guards it.
 
 #include <cstddef>
+#include <cstdint>
 #include <initializer_list>
 #include <iterator>
 #include <optional>
@@ -70,9 +71,10 @@ public:
     // Depth-first, parents first; not bounded by any subtree, null after the last node.
     Node* nextInPreorder(bool descend) const;
 
-    Node* next() const { return next_; }
+    // The following sibling; null after the last child and for a node not linked.
+    Node* next() const { return next_ & kRingEnd ? nullptr : linked(); }
     Node* parent() const { return parent_; }
-    Node* firstChild() const { return firstChild_; }
+    Node* firstChild() const { return lastChild_ ? lastChild_->linked() : nullptr; }
     Node* lastChild() const { return lastChild_; }
     // The library item that names this entry; not owned.
     LibraryItem* item() const { return text_.item(); }
@@ -90,7 +92,7 @@ public:
         Node& operator*() const { return *node_; }
         Node* operator->() const { return node_; }
         ChildIterator& operator++() {
-            node_ = node_->next_;
+            node_ = node_->next();
             return *this;
         }
         ChildIterator operator++(int) {
@@ -109,7 +111,7 @@ public:
         ChildIterator end() const { return ChildIterator(); }
     };
     // The children in order; the walk must not unlink or destroy the child it stands on.
-    ChildRange children() const { return {firstChild_}; }
+    ChildRange children() const { return {firstChild()}; }
 
 private:
     // Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
@@ -118,10 +120,18 @@ private:
     }
     static void destroyWithSiblings(Node* node);
     void linkAtEnd(Node* child);
+    void linkAtStart(Node* child);
 
-    Node* next_ = nullptr;
+    // The children form a ring through next_, entered at the last child, which saves a link
+    // per node; the last child's link to the first carries kRingEnd, so a walk sees its end
+    // without the parent. next_ is 0 while a node is not linked, and a chain of nodes being
+    // destroyed carries no mark.
+    static constexpr uintptr_t kRingEnd = 1;
+    static uintptr_t address(const Node* node) { return reinterpret_cast<uintptr_t>(node); }
+    Node* linked() const { return reinterpret_cast<Node*>(next_ & ~kRingEnd); }
+
+    uintptr_t next_ = 0;
     Node* parent_ = nullptr;
-    Node* firstChild_ = nullptr;
     Node* lastChild_ = nullptr;
     NodeText text_;
 };

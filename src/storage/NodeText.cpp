@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "storage/NodePool.h"
+
 namespace {
 
 void compose(char* out, std::string_view name, std::string_view value) {
@@ -12,6 +14,21 @@ void compose(char* out, std::string_view name, std::string_view value) {
 }
 
 }  // namespace
+
+void NodeText::BlockReturn::operator()(char* block) const {
+    if (source == 0) {
+        delete[] block;
+    } else {
+        textPool(source).release(block);
+    }
+}
+
+NodeText::Block NodeText::newBlock(size_t size) {
+    if (const uint8_t source = textPoolFor(size)) {
+        if (void* slot = textPool(source).allocate()) return Block(static_cast<char*>(slot), BlockReturn{source});
+    }
+    return Block(new char[size]);
+}
 
 // The new text is composed in full before the old one goes, because either text may point
 // into it.
@@ -27,7 +44,7 @@ void NodeText::assign(std::string_view name, std::string_view value) {
         form_ = valueOffset;
         return;
     }
-    auto block = std::make_unique_for_overwrite<char[]>(size);
+    Block block = newBlock(size);
     compose(block.get(), name, value);
     hold(std::move(block), valueOffset, keptItem);
 }
@@ -38,24 +55,25 @@ void NodeText::setItem(LibraryItem* item) {
         return;
     }
     if (!item) return;
-    std::unique_ptr<char[]> block;
+    Block block;
     if (form_ != 0) {
         const size_t size = form_ + std::strlen(bytes_ + form_) + 1;
-        block = std::make_unique_for_overwrite<char[]>(size);
+        block = newBlock(size);
         std::memcpy(block.get(), bytes_, size);
     }
     hold(std::move(block), form_, item);
 }
 
-std::unique_ptr<char[]> NodeText::takeBlock() {
+NodeText::Block NodeText::takeBlock() {
     if (!held()) return nullptr;
-    std::unique_ptr<char[]> block(load<char*>(kBlockAt));
+    Block block(load<char*>(kBlockAt), BlockReturn{static_cast<uint8_t>(bytes_[kSourceAt])});
     store<char*>(kBlockAt, nullptr);
     return block;
 }
 
-void NodeText::hold(std::unique_ptr<char[]> block, uint8_t valueOffset, LibraryItem* item) {
+void NodeText::hold(Block block, uint8_t valueOffset, LibraryItem* item) {
     takeBlock();
+    bytes_[kSourceAt] = static_cast<char>(block.get_deleter().source);
     store(kBlockAt, block.release());
     store(kItemAt, item);
     bytes_[kOffsetAt] = static_cast<char>(valueOffset);

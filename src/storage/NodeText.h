@@ -1,7 +1,8 @@
 #pragma once
 // A node's name and value, and the library item of an entry node, in 24 bytes. Most tag
 // texts are short, so they live in place and need no heap block; a longer text lives in a
-// heap block, and so does any text beside an item, whose pointer takes the room.
+// block of its own, and so does any text beside an item, whose pointer takes the room.
+// Blocks of up to 64 bytes come from the text pools (see NodePool.h), the rest from the heap.
 
 #include <cstddef>
 #include <cstdint>
@@ -46,10 +47,21 @@ public:
 private:
     // form_ says where the text is: kHeld, or in place with this value offset (0: no text yet).
     static constexpr uint8_t kHeld = 0xFF;
-    // Held, the bytes carry the block pointer, the item pointer and the value offset.
+    // Held, the bytes carry the block pointer, the item pointer, the value offset and where
+    // the block came from.
     static constexpr size_t kBlockAt = 0;
     static constexpr size_t kItemAt = 8;
     static constexpr size_t kOffsetAt = 16;
+    static constexpr size_t kSourceAt = 17;
+
+    // Gives a block back where it came from; `source` is the pool's number, 0 for the heap.
+    struct BlockReturn {
+        uint8_t source = 0;
+        void operator()(char* block) const;
+    };
+    using Block = std::unique_ptr<char[], BlockReturn>;
+    // An uninitialised block of `size` bytes; from a pool when one fits and can grow.
+    static Block newBlock(size_t size);
 
     template <typename T>
     T load(size_t at) const {
@@ -68,9 +80,9 @@ private:
         const char* block = load<char*>(kBlockAt);
         return block ? block + offset : "";
     }
-    // Hands the heap block (null when there is none) to the caller.
-    std::unique_ptr<char[]> takeBlock();
-    void hold(std::unique_ptr<char[]> block, uint8_t valueOffset, LibraryItem* item);
+    // Hands the block (null when there is none) to the caller.
+    Block takeBlock();
+    void hold(Block block, uint8_t valueOffset, LibraryItem* item);
 
     alignas(8) char bytes_[kInlineBytes] = {};
     uint8_t form_ = 0;

@@ -118,6 +118,12 @@ void PageBlocks::unmapBlock(Block* block) {
     ::munmap(block, blockBytes_);
 }
 
-PageBlocks::Block* PageBlocks::blockOf(void* page) const {
+void* PageBlocks::pageOf(const void* inside) const {
+    Block* block = blockOf(inside);
+    const auto offset = static_cast<size_t>(static_cast<const std::byte*>(inside) - reinterpret_cast<std::byte*>(block));
+    return reinterpret_cast<std::byte*>(block) + offset - (offset - firstPageOffset_) % pageBytes_;
+}
+
+PageBlocks::Block* PageBlocks::blockOf(const void* page) const {
     return reinterpret_cast<Block*>(reinterpret_cast<uintptr_t>(page) & ~(blockBytes_ - 1));
 }

@@ -20,6 +20,8 @@ public:
     void* take();
     // Takes back a page of this object.
     void give(void* page);
+    // The page that holds this address, which lies in a page taken from this object.
+    void* pageOf(const void* inside) const;
 
 private:
     struct Links {
@@ -31,7 +33,7 @@ private:
     Block* availableBlock();
     Block* mapBlock();
     void unmapBlock(Block* block);
-    Block* blockOf(void* page) const;
+    Block* blockOf(const void* page) const;
 
     const size_t pageBytes_;
     const size_t firstPageOffset_;

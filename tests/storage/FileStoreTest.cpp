@@ -239,6 +239,43 @@ TEST_F(FileStoreTest, DamagedClusterFilesKeepTheirWholeEntriesAndACopy) {
     EXPECT_NE(testing::internal::GetCapturedStdout(), "");
 }
 
+// Bytes a reader has parsed stay only on disk: every later write, rename and read must
+// get them back from the cluster file, and a cluster file changed behind the store must
+// not lose what it still holds without a word.
+TEST_F(FileStoreTest, BytesLeftOnDiskComeBackForReadsWritesAndRenames) {
+    std::vector<std::string> paths;
+    for (int n = 0; paths.size() < 3; ++n) {
+        if (FileStore::clusterNumber("/p" + std::to_string(n)) == 11) paths.push_back("/p" + std::to_string(n));
+    }
+    const std::string cluster = folder / "11.dat";
+    TempFolder::write(cluster, u32(0) + u32(2) + entry(paths[0], "zero") + entry(paths[1], "one"));
+    EXPECT_EQ(get(paths[0]), "zero");
+    ASSERT_TRUE(put(paths[2], "two"));
+    flushLog();
+    EXPECT_EQ(TempFolder::read(cluster),
+              u32(0) + u32(3) + entry(paths[0], "zero") + entry(paths[1], "one") + entry(paths[2], "two"));
+    EXPECT_EQ(get(paths[1]), "one");
+    ASSERT_TRUE(put(paths[1], "ONE"));
+    flushLog();
+    EXPECT_EQ(TempFolder::read(cluster),
+              u32(0) + u32(3) + entry(paths[0], "zero") + entry(paths[1], "ONE") + entry(paths[2], "two"));
+    EXPECT_EQ(get(paths[2]), "two");
+
+    store.storeRenamePrefix(paths[0], "/moved");
+    EXPECT_EQ(get("/moved"), "zero");
+    flushLog();
+    EXPECT_EQ(get("/moved"), "zero");
+
+    // Written by something else: what no longer matches is dropped, loudly, with a copy.
+    const std::string foreign = u32(0) + u32(2) + entry(paths[2], "two") + entry(paths[1], "ONE");
+    TempFolder::write(cluster, foreign);
+    ASSERT_TRUE(put("abc", "new"));
+    EXPECT_NE(flushLog().find("Damaged cluster file " + cluster + "\n"), std::string::npos);
+    EXPECT_EQ(TempFolder::read(cluster + ".damaged"), foreign);
+    EXPECT_EQ(get("abc"), "new");
+    EXPECT_EQ(get(paths[1]), std::nullopt);
+}
+
 TEST_F(FileStoreTest, ExportWritesEveryAdmittedFileToItsOwnPath) {
     const std::string target = folder / "exported.vmr";
     const std::string refused = folder / "refused.vmr";

@@ -92,6 +92,28 @@ TEST(Node, UnlinkAndRemoveListChildrenKeepTheListConsistent) {
     EXPECT_EQ(lists.removeListChildren(), 1);
     EXPECT_EQ(lists.firstChild(), nullptr);
     EXPECT_EQ(lists.lastChild(), nullptr);
+
+    // The children form a ring through the last one: its ends must stay right.
+    Node ring;
+    Node* only = Node::create(&ring);
+    ring.linkChild(only, true);
+    EXPECT_EQ(ring.firstChild(), only);
+    EXPECT_EQ(only->next(), nullptr);
+    ring.linkChild(Node::create(nullptr), true);
+    ring.firstChild()->setText("F", "");
+    ring.appendChild("Z", "");
+    EXPECT_EQ(childLines(ring), (std::vector<std::string>{"F=", "=", "Z="}));
+    EXPECT_EQ(ring.lastChild()->next(), nullptr);
+    EXPECT_EQ(only->nextInPreorder(true), ring.lastChild());
+    EXPECT_EQ(ring.lastChild()->nextInPreorder(true), nullptr);
+    for (Node& child : ring.children()) {
+        if (&child == only) Node::destroy(ring.unlinkChild(ring.lastChild()));
+    }
+    EXPECT_EQ(childLines(ring), (std::vector<std::string>{"F=", "="}));
+    Node::destroy(ring.unlinkChild(ring.firstChild()));
+    Node::destroy(ring.unlinkChild(only));
+    EXPECT_EQ(ring.firstChild(), nullptr);
+    EXPECT_EQ(ring.unlinkChild(&lists), nullptr);
 }
 
 TEST(Node, NamesUpTo254BytesAreKeptAndLongerOnesCutWithoutTouchingTheValue) {
@@ -128,6 +150,44 @@ TEST(Node, TextsAroundTheInPlaceLimitReadBackWhole) {
     EXPECT_STREQ(empty->name(), "");
     EXPECT_STREQ(empty->value(), "");
     EXPECT_TRUE(empty->hasName(""));
+}
+
+// Texts of one size class share pages, so a text written into too small a slot would show
+// in its neighbour.
+TEST(Node, TextsAroundTheTextPoolSizesReadBackWholeAndGiveTheirSlotsBack) {
+    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    const auto pagesOfTextPools = [] {
+        textPool(1).flushThisThread();
+        textPool(2).flushThisThread();
+        return textPool(1).pool().pageCount() + textPool(2).pool().pageCount();
+    };
+    const size_t pagesBefore = pagesOfTextPools();
+    {
+        Node root;
+        std::vector<std::pair<std::string, std::string>> texts;
+        for (const size_t slot : {kTextPoolSlotBytes[1], kTextPoolSlotBytes[2]}) {
+            for (size_t total = slot - 2; total <= slot + 2; ++total) {
+                for (int copy = 0; copy < 300; ++copy) {
+                    const std::string name = "N" + std::to_string(copy);
+                    texts.emplace_back(name, std::string(total - 2 - name.size(), static_cast<char>('a' + copy % 26)));
+                    Node* node = root.appendChild(name, texts.back().second);
+                    if (copy % 2) node->setItem(item);
+                }
+            }
+        }
+        Node* moved = root.firstChild();
+        moved->setText("MOVED", std::string(kTextPoolSlotBytes[2] - 10, 'm'));
+        texts.front() = {"MOVED", std::string(kTextPoolSlotBytes[2] - 10, 'm')};
+        EXPECT_GT(pagesOfTextPools(), pagesBefore);
+        size_t index = 0;
+        for (const Node& node : root.children()) {
+            EXPECT_EQ(node.name(), texts[index].first) << index;
+            EXPECT_EQ(node.value(), texts[index].second) << index;
+            ++index;
+        }
+        EXPECT_EQ(index, texts.size());
+    }
+    EXPECT_EQ(pagesOfTextPools(), pagesBefore);
 }
 
 TEST(Node, SetTextMovesTheTextInAndOutOfTheNodeAndMayReadItsOwnText) {

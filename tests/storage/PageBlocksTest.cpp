@@ -40,6 +40,11 @@ TEST(PageBlocks, PagesOverSeveralBlocksAreAlignedApartAndReusable) {
         EXPECT_EQ(distinct.count(nullptr), 0u);
         for (void* page : pages) EXPECT_EQ(reinterpret_cast<uintptr_t>(page) % 64, 0u);
         expectPagesApart(pages, pageBytes);
+        // Pool slots find their page from any of its bytes, at either end of every page.
+        for (void* page : pages) {
+            ASSERT_EQ(blocks.pageOf(page), page);
+            ASSERT_EQ(blocks.pageOf(static_cast<char*>(page) + pageBytes - 1), page);
+        }
 
         // A page given back is the next one handed out.
         blocks.give(pages[17]);
