@@ -17,6 +17,7 @@
 #include "audio/sound/EmbeddedPicture.h"
 #include "audio/sound/MediaInput.h"
 #include "audio/sound/SoundResult.h"
+#include "audio/sound/TagFileStream.h"
 #include "audio/sound/TagList.h"
 #include "text/Encoding.h"
 
@@ -108,8 +109,8 @@ void addTagLibTags(TagLib::File& file, TagList& tags) {
 
 int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint32_t& lengthMs) {
     installRiffInfoText();
-    const std::string name(path);
-    const TagLib::FileRef file(name.c_str(), true, TagLib::AudioProperties::Fast);
+    TagFileStream stream{std::string(path)};
+    const TagLib::FileRef file(&stream, true, TagLib::AudioProperties::Fast);
     const bool tagged = !file.isNull();
     if (tagged) addTagLibTags(*file.file(), tags);
     // TagLib reads no Matroska, yet its sniffing may take one holding FLAC for a FLAC file
