@@ -119,14 +119,16 @@ int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint3
     if (tagged && embeddedPicture(*file.file())) tags.set("PICTURE", TagType::kUtf8, "1");
     const int taggedLength = tagged && file.audioProperties() ? file.audioProperties()->lengthInMilliseconds() : 0;
     const bool lengthKnown = taggedLength > 0 && !accurateLength;
-    if (lengthKnown && tagsFound) {
+    if (lengthKnown) {
+        // A file FFmpeg cannot open keeps the tags TagLib found: none.
+        if (!tagsFound) MediaInput::readFileTags(path, tags);
         lengthMs = static_cast<uint32_t>(taggedLength);
         return kSoundOk;
     }
     std::unique_ptr<MediaInput> input;
     const int result = MediaInput::openFile(path, input);
-    if (result != kSoundOk && !lengthKnown) return result;
-    if (input && !tagsFound) input->copyTags(tags);
-    lengthMs = lengthKnown ? static_cast<uint32_t>(taggedLength) : input->lengthMs();
+    if (result != kSoundOk) return result;
+    if (!tagsFound) input->copyTags(tags);
+    lengthMs = input->lengthMs();
     return kSoundOk;
 }
