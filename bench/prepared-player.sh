@@ -4,8 +4,10 @@
 #                               folder $work, letting every tag be read; the player is stopped
 #                               again afterwards
 #   start_player LOG            starts it on that settings folder; its process id is $player
+#   new_work, start_fresh_player NAME EXECUTABLE LIBRARY (a first scan's player)
 #   wait_until_answering, quit_player
-# BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look.
+# BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look;
+# BENCH_PORT, where a script takes it, moves its player off a port another run holds.
 # Expects to run from the repository's top folder.
 
 bench_build=${BENCH_BUILD:-build-bench}
@@ -21,6 +23,30 @@ start_player() {
 quit_player() {
     curl -s -o /dev/null "http://127.0.0.1:$port/quit"
     wait "$player"
+}
+
+# A new settings folder $work, removed on exit, and the environment that makes it the player's.
+new_work() {
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+}
+
+# start_fresh_player NAME EXECUTABLE LIBRARY: that executable on empty settings in $work,
+# answering, with LIBRARY its music folder; its log is $work/NAME.log
+start_fresh_player() {
+    if answers; then
+        echo "port $port answers already: another run holds it (set BENCH_PORT)" >&2
+        exit 1
+    fi
+    rm -rf "$work/data" "$work/program" "$work/run"
+    mkdir -p "$work/program" "$work/run"
+    cp "$2" "$work/program/velmorant"
+    cp -r "$bench_build/web" "$work/program/"
+    echo "PORT=$port" > "$work/program/serversettings.ini"
+    start_player "$work/$1.log"
+    wait_until_answering
+    curl -s -o /dev/null "http://127.0.0.1:$port/setuserpref&name=REPOSITORY_PATHS&value=$3"
 }
 
 prepare_player() {

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 source bench/prepared-player.sh
 : "${BASELINE:?BASELINE=path/to/velmorant of the build to compare with}"
 files=${1:-100000}
-port=18735
+port=${BENCH_PORT:-18735}
 cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
 cmake --build "$bench_build" --target velmorant >/dev/null
 library=/tmp/velmorant-values-lib-$files
@@ -20,21 +20,12 @@ if [ ! -f "$library/.complete" ]; then
     touch "$library/.complete"
 fi
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+new_work
 base=http://127.0.0.1:$port
 
 # scan NAME EXECUTABLE: the stored folder lists into $work/NAME.values
 scan() {
-    rm -rf "$work/data" "$work/program" "$work/run"
-    mkdir -p "$work/program" "$work/run"
-    cp "$2" "$work/program/velmorant"
-    cp -r "$bench_build/web" "$work/program/"
-    echo "PORT=$port" > "$work/program/serversettings.ini"
-    start_player "$work/$1.log"
-    wait_until_answering
-    curl -s -o /dev/null "$base/setuserpref&name=REPOSITORY_PATHS&value=$library"
+    start_fresh_player "$1" "$2" "$library"
     curl -s -o /dev/null "$base/scan"
     until grep -q '^SCANS [1-9]' <<< "$(curl -s "$base/scanstatus")" &&
         grep -q '^TAGS_PENDING 0$' <<< "$(curl -s "$base/scanstatus")"; do
