@@ -4,7 +4,8 @@
 #                               folder $work, letting every tag be read; the player is stopped
 #                               again afterwards
 #   start_player LOG            starts it on that settings folder; its process id is $player
-#   new_work, start_fresh_player NAME EXECUTABLE LIBRARY (a first scan's player)
+#   build_player, generated_library FOLDER FILES [options], new_work,
+#   start_fresh_player NAME EXECUTABLE LIBRARY (a first scan's player)
 #   wait_until_answering, quit_player
 # BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look;
 # BENCH_PORT, where a script takes it, moves its player off a port another run holds.
@@ -23,6 +24,22 @@ start_player() {
 quit_player() {
     curl -s -o /dev/null "http://127.0.0.1:$port/quit"
     wait "$player"
+}
+
+# The release player in $bench_build.
+build_player() {
+    cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
+    cmake --build "$bench_build" --target velmorant >/dev/null
+}
+
+# generated_library FOLDER FILES [make-library options]: generated once, then kept in FOLDER.
+generated_library() {
+    local folder=$1 files=$2
+    shift 2
+    if [ ! -f "$folder/.complete" ]; then
+        tools/make-library --clean --quiet "$@" --out "$folder" --files "$files"
+        touch "$folder/.complete"
+    fi
 }
 
 # A new settings folder $work, removed on exit, and the environment that makes it the player's.
@@ -52,13 +69,9 @@ start_fresh_player() {
 prepare_player() {
     local files=$1
     port=$2
-    cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
-    cmake --build "$bench_build" --target velmorant >/dev/null
+    build_player
     local library=/tmp/velmorant-bench-lib-$files
-    if [ ! -f "$library/.complete" ]; then
-        tools/make-library --clean --quiet --images --out "$library" --files "$files"
-        touch "$library/.complete"
-    fi
+    generated_library "$library" "$files" --images
 
     work=$(mktemp -d)
     [ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT

@@ -11,14 +11,9 @@ source bench/prepared-player.sh
 : "${BASELINE:?BASELINE=path/to/velmorant of the build to compare with}"
 files=${1:-100000}
 port=${BENCH_PORT:-18735}
-cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
-cmake --build "$bench_build" --target velmorant >/dev/null
+build_player
 library=/tmp/velmorant-values-lib-$files
-if [ ! -f "$library/.complete" ]; then
-    tools/make-library --clean --quiet --images --playlists --formats mp3,wav --broken 20 --seed 7 \
-        --out "$library" --files "$files"
-    touch "$library/.complete"
-fi
+generated_library "$library" "$files" --images --playlists --formats mp3,wav --broken 20 --seed 7
 
 new_work
 base=http://127.0.0.1:$port

@@ -11,13 +11,9 @@ cd "$(dirname "$0")/.."
 source bench/prepared-player.sh
 files=${1:-100000}
 port=${BENCH_PORT:-18734}
-cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
-cmake --build "$bench_build" --target velmorant >/dev/null
+build_player
 library=/tmp/velmorant-bench-lib-$files
-if [ ! -f "$library/.complete" ]; then
-    tools/make-library --clean --quiet --images --out "$library" --files "$files"
-    touch "$library/.complete"
-fi
+generated_library "$library" "$files" --images
 find "$library" -type f -exec cat {} + > /dev/null  # a warm cache
 
 new_work
