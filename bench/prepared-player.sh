@@ -6,11 +6,14 @@
 #   prepare_settings PORT       builds the player and makes the fresh settings folder $work
 #                               only (the player on the null output, nothing stored yet)
 #   start_player LOG            starts it on that settings folder; its process id is $player
+#   build_player, generated_library FOLDER FILES [options], new_work,
+#   start_fresh_player NAME EXECUTABLE LIBRARY (a first scan's player)
 #   wait_until_answering, quit_player
 #   sample_player NAME SECONDS  prints the player's CPU over SECONDS and its wake-ups (context
 #                               switches) a second, in all and per thread name (threads that
 #                               neither woke nor ran are left out)
-# BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look.
+# BENCH_BUILD (default build-bench) is the build folder; KEEP_WORK keeps $work for a look;
+# BENCH_PORT, where a script takes it, moves its player off a port another run holds.
 # Expects to run from the repository's top folder.
 
 bench_build=${BENCH_BUILD:-build-bench}
@@ -28,10 +31,49 @@ quit_player() {
     wait "$player"
 }
 
-prepare_settings() {
-    port=$1
+# The release player in $bench_build.
+build_player() {
     cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
     cmake --build "$bench_build" --target velmorant >/dev/null
+}
+
+# generated_library FOLDER FILES [make-library options]: generated once, then kept in FOLDER.
+generated_library() {
+    local folder=$1 files=$2
+    shift 2
+    if [ ! -f "$folder/.complete" ]; then
+        tools/make-library --clean --quiet "$@" --out "$folder" --files "$files"
+        touch "$folder/.complete"
+    fi
+}
+
+# A new settings folder $work, removed on exit, and the environment that makes it the player's.
+new_work() {
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+}
+
+# start_fresh_player NAME EXECUTABLE LIBRARY: that executable on empty settings in $work,
+# answering, with LIBRARY its music folder; its log is $work/NAME.log
+start_fresh_player() {
+    if answers; then
+        echo "port $port answers already: another run holds it (set BENCH_PORT)" >&2
+        exit 1
+    fi
+    rm -rf "$work/data" "$work/program" "$work/run"
+    mkdir -p "$work/program" "$work/run"
+    cp "$2" "$work/program/velmorant"
+    cp -r "$bench_build/web" "$work/program/"
+    echo "PORT=$port" > "$work/program/serversettings.ini"
+    start_player "$work/$1.log"
+    wait_until_answering
+    curl -s -o /dev/null "http://127.0.0.1:$port/setuserpref&name=REPOSITORY_PATHS&value=$3"
+}
+
+prepare_settings() {
+    port=$1
+    build_player
     work=$(mktemp -d)
     [ -n "${KEEP_WORK:-}" ] && echo "work folder: $work" || trap 'rm -rf "$work"' EXIT
     mkdir -p "$work/program" "$work/run"
@@ -44,10 +86,7 @@ prepare_settings() {
 prepare_player() {
     local files=$1
     local library=/tmp/velmorant-bench-lib-$files
-    if [ ! -f "$library/.complete" ]; then
-        tools/make-library --clean --quiet --images --out "$library" --files "$files"
-        touch "$library/.complete"
-    fi
+    generated_library "$library" "$files" --images
     prepare_settings "$2"
 
     start_player "$work/first.log"

@@ -10,31 +10,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source bench/prepared-player.sh
 files=${1:-100000}
-port=18734
-cmake -S . -B "$bench_build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORANT_BENCH=ON -DVELMORANT_TESTS=OFF >/dev/null
-cmake --build "$bench_build" --target velmorant >/dev/null
+port=${BENCH_PORT:-18734}
+build_player
 library=/tmp/velmorant-bench-lib-$files
-if [ ! -f "$library/.complete" ]; then
-    tools/make-library --clean --quiet --images --out "$library" --files "$files"
-    touch "$library/.complete"
-fi
+generated_library "$library" "$files" --images
 find "$library" -type f -exec cat {} + > /dev/null  # a warm cache
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-export HOME=$work XDG_DATA_HOME=$work/data XDG_RUNTIME_DIR=$work/run VELMORANT_AUDIO=null
+new_work
 base=http://127.0.0.1:$port
 
 # measure NAME EXECUTABLE
 measure() {
-    rm -rf "$work/data" "$work/program" "$work/run"
-    mkdir -p "$work/program" "$work/run"
-    cp "$2" "$work/program/velmorant"
-    cp -r "$bench_build/web" "$work/program/"
-    echo "PORT=$port" > "$work/program/serversettings.ini"
-    start_player "$work/$1.log"
-    wait_until_answering
-    curl -s -o /dev/null "$base/setuserpref&name=REPOSITORY_PATHS&value=$library"
+    start_fresh_player "$1" "$2" "$library"
     : > "$work/walk.times"
     : > "$work/tags.times"
     local started merged="" done status phase=walk

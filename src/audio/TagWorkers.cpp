@@ -2,6 +2,14 @@
 
 #include <algorithm>
 
+namespace {
+
+// The poster is woken for this many results at once: one wake-up a file cost the main
+// loop a pass of its own for each.
+constexpr size_t kResultsPerWake = 16;
+
+}  // namespace
+
 TagWorkers::TagWorkers(Reader reader, unsigned threads) : reader_(std::move(reader)) {
     for (unsigned i = 0; i < std::max(threads, 1u); ++i) {
         threads_.emplace_back([this](const std::stop_token& stop) { run(stop); });
@@ -47,12 +55,21 @@ void TagWorkers::run(const std::stop_token& stop) {
         }
         auto result = std::make_unique<Result>();
         reader_(result->values, result->messages, job->path, job->logName);
+        bool wake = false;
         {
             const std::lock_guard guard(mutex_);
             job->result = std::move(result);
+            wake = worthTaking();
         }
-        done_.notify();
+        if (wake) done_.notify();
     }
+}
+
+// Enough results wait at the front, or every job is read, so the last ones never wait.
+bool TagWorkers::worthTaking() const {
+    size_t read = 0;
+    while (read < jobs_.size() && read < kResultsPerWake && jobs_[read]->result) ++read;
+    return read == kResultsPerWake || read == jobs_.size();
 }
 
 // The oldest job no worker has begun; null once stopping.

@@ -39,7 +39,8 @@ public:
     std::unique_ptr<Result> takeNext();
     // Forgets every job; those being read finish unseen.
     void dropAll();
-    // Readable when a job has been read since the last drain.
+    // Readable when, since the last drain, a run of results has come to wait at the front:
+    // several of them, or every job posted.
     const WakeSignal& done() const { return done_; }
 
 private:
@@ -52,6 +53,7 @@ private:
 
     void run(const std::stop_token& stop);
     std::shared_ptr<Job> nextToRead(std::unique_lock<std::mutex>& guard, const std::stop_token& stop);
+    bool worthTaking() const;
 
     Reader reader_;
     WakeSignal done_;

@@ -31,6 +31,32 @@ int abortRequested(void* opaque) { return static_cast<const ByteRing*>(opaque)->
 }  // namespace
 
 int MediaInput::openFile(std::string_view path, std::unique_ptr<MediaInput>& input) {
+    std::unique_ptr<MediaInput> opened;
+    int result = openFormat(path, opened);
+    if (result == kSoundOk) result = opened->findAudioStream();
+    if (result == kSoundOk) input = std::move(opened);
+    return result;
+}
+
+int MediaInput::readFileTags(std::string_view path, TagList& tags) {
+    std::unique_ptr<MediaInput> opened;
+    int result = openFormat(path, opened);
+    if (result != kSoundOk) return result;
+    // These read their tags with the header, and know their one audio stream from it:
+    // finding the stream's details would decode frames for nothing.
+    const std::string_view demuxer = opened->format_->iformat->name;
+    if (demuxer == "mp3" || demuxer == "wav") {
+        const int audio = av_find_best_stream(opened->format_.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+        if (audio < 0) return kSoundErrFormat;
+    } else if ((result = opened->findAudioStream()) != kSoundOk) {
+        return result;
+    }
+    opened->copyTags(tags);
+    return kSoundOk;
+}
+
+// The demuxer opened on the file, its streams not looked into yet.
+int MediaInput::openFormat(std::string_view path, std::unique_ptr<MediaInput>& input) {
     auto opened = std::make_unique<MediaInput>();
     AVDictionary* options = nullptr;
     av_dict_set(&options, "protocol_whitelist", "file", 0);
@@ -41,9 +67,8 @@ int MediaInput::openFile(std::string_view path, std::unique_ptr<MediaInput>& inp
     av_dict_free(&options);
     if (openResult < 0) return openResult == AVERROR(ENOENT) ? kSoundErrFileNotFound : kSoundErrFormat;
     opened->format_.reset(format);
-    const int result = opened->findAudioStream();
-    if (result == kSoundOk) input = std::move(opened);
-    return result;
+    input = std::move(opened);
+    return kSoundOk;
 }
 
 int MediaInput::openRing(std::shared_ptr<ByteRing> ring, std::unique_ptr<MediaInput>& input) {

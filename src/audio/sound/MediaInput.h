@@ -15,6 +15,10 @@ class MediaInput {
 public:
     // A local file through FFmpeg's file protocol only; a sound result code.
     static int openFile(std::string_view path, std::unique_ptr<MediaInput>& input);
+    // The common text fields of a local file's container into `tags`, as copyTags gives
+    // them once openFile has opened it, without reading ahead where the demuxer has read
+    // every field with the header; a sound result code.
+    static int readFileTags(std::string_view path, TagList& tags);
     // The bytes of `ring`, read on the calling thread; blocks until enough have arrived.
     static int openRing(std::shared_ptr<ByteRing> ring, std::unique_ptr<MediaInput>& input);
 
@@ -27,6 +31,7 @@ public:
     void copyTags(TagList& tags) const;
 
 private:
+    static int openFormat(std::string_view path, std::unique_ptr<MediaInput>& input);
     int findAudioStream();
 
     // Declared in this order so the demuxer closes before its I/O and the ring go.

@@ -17,6 +17,7 @@
 #include "audio/sound/EmbeddedPicture.h"
 #include "audio/sound/MediaInput.h"
 #include "audio/sound/SoundResult.h"
+#include "audio/sound/TagFileStream.h"
 #include "audio/sound/TagList.h"
 #include "text/Encoding.h"
 
@@ -108,8 +109,8 @@ void addTagLibTags(TagLib::File& file, TagList& tags) {
 
 int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint32_t& lengthMs) {
     installRiffInfoText();
-    const std::string name(path);
-    const TagLib::FileRef file(name.c_str(), true, TagLib::AudioProperties::Fast);
+    TagFileStream stream{std::string(path)};
+    const TagLib::FileRef file(&stream, true, TagLib::AudioProperties::Fast);
     const bool tagged = !file.isNull();
     if (tagged) addTagLibTags(*file.file(), tags);
     // TagLib reads no Matroska, yet its sniffing may take one holding FLAC for a FLAC file
@@ -118,14 +119,16 @@ int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint3
     if (tagged && embeddedPicture(*file.file())) tags.set("PICTURE", TagType::kUtf8, "1");
     const int taggedLength = tagged && file.audioProperties() ? file.audioProperties()->lengthInMilliseconds() : 0;
     const bool lengthKnown = taggedLength > 0 && !accurateLength;
-    if (lengthKnown && tagsFound) {
+    if (lengthKnown) {
+        // A file FFmpeg cannot open keeps the tags TagLib found: none.
+        if (!tagsFound) MediaInput::readFileTags(path, tags);
         lengthMs = static_cast<uint32_t>(taggedLength);
         return kSoundOk;
     }
     std::unique_ptr<MediaInput> input;
     const int result = MediaInput::openFile(path, input);
-    if (result != kSoundOk && !lengthKnown) return result;
-    if (input && !tagsFound) input->copyTags(tags);
-    lengthMs = lengthKnown ? static_cast<uint32_t>(taggedLength) : input->lengthMs();
+    if (result != kSoundOk) return result;
+    if (!tagsFound) input->copyTags(tags);
+    lengthMs = input->lengthMs();
     return kSoundOk;
 }
