@@ -211,7 +211,9 @@ TEST(PipeOutput, ATonePlaysThroughSnapcastToEveryRoom) {
 
     const double expectedDb = 20 * std::log10(0.5 / std::sqrt(2.0));
     const ToneFigures whole = measureTone(TempFolder::read(player.root() + "early.pcm"), 48000);
-    EXPECT_NEAR(whole.seconds, 3.0, 0.05) << server.output() << early->output() << running->output();
+    // A loaded machine makes Snapcast's client stretch a few blocks as it follows the server's
+    // clock; a lost or repeated block of ours would still show, as a gap or in the pitch.
+    EXPECT_NEAR(whole.seconds, 3.0, 0.25) << server.output() << early->output() << running->output();
     EXPECT_NEAR(whole.hertz, 1000.0, 10.0);
     EXPECT_NEAR(whole.levelDb, expectedDb, 1.0);
     EXPECT_LE(whole.longestQuietRun, 2u);
