@@ -34,7 +34,7 @@ void Cluster::load() {
 
 bool Cluster::write() {
     if (!dirty_ || !loaded_) return true;
-    restoreDropped();
+    if (!restoreDropped()) return false;
     const std::vector<uint8_t> bytes = encodeCluster(files_);
     if (!replaceDiskFile(filePath_, bytes)) return false;
     dirty_ = false;
@@ -50,9 +50,13 @@ bool Cluster::write() {
     return true;
 }
 
-void Cluster::restoreDropped() {
-    if (std::none_of(files_.begin(), files_.end(), [](const StoreFile& file) { return file.dropped; })) return;
+bool Cluster::restoreDropped() {
+    if (std::none_of(files_.begin(), files_.end(), [](const StoreFile& file) { return file.dropped; })) return true;
     const auto bytes = readDiskFile(filePath_, std::numeric_limits<uint32_t>::max());
+    if (!bytes && diskFileExists(filePath_)) {
+        std::printf("Could not read cluster file %s\n", filePath_.c_str());
+        return false;
+    }
     DecodedCluster decoded = bytes ? decodeCluster(*bytes) : DecodedCluster{};
     std::map<uint32_t, StoreFile*> onDisk;
     for (StoreFile& file : decoded.files) onDisk.emplace(file.diskOffset, &file);
@@ -73,10 +77,11 @@ void Cluster::restoreDropped() {
         forgetFile(file);
         file = files_.erase(file);
     }
-    if (!lost) return;
+    if (!lost) return true;
     std::printf("Damaged cluster file %s\n", filePath_.c_str());
     if (bytes) keepDamagedCopy(filePath_, *bytes);
     dirty_ = true;
+    return true;
 }
 
 void Cluster::dropData(StoreFile& file) {

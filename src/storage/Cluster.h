@@ -30,16 +30,18 @@ public:
     void load();
     // Replaces the cluster file when dirty and loaded. On failure it stays dirty.
     bool write();
-    // Reads back the bytes of every file that left them on disk. Those the cluster file no
-    // longer holds as they were (it was changed behind the store) are dropped from the
+    // Reads back the bytes of every file that left them on disk; false, changing nothing,
+    // while the cluster file is there but cannot be read. Those the cluster file no longer
+    // holds as they were (it was changed or removed behind the store) are dropped from the
     // cluster, which is then dirty, and the file is kept aside as a damaged one would be.
-    void restoreDropped();
+    bool restoreDropped();
     // Forgets the files; the caller writes first.
     void unload();
 
     // The first file of that path; constant time, so a large library opens quickly.
     StoreFile* find(std::string_view path);
-    // The same, with its bytes back when `reading` (writing replaces them anyway).
+    // The same, with its bytes back when `reading` (writing replaces them anyway); a file
+    // whose bytes could not be read back is still `dropped`.
     StoreFile* findToOpen(std::string_view path, bool reading);
     StoreFile& append(StoreFile file);
     // Gives the file a new path and moves it to the end of `target` (which may be this).

@@ -68,7 +68,7 @@ std::unique_ptr<StoreHandle> FileStore::storeFileOpen(std::string_view path, std
     if (!cluster) return nullptr;
     cluster->load();
     StoreFile* file = cluster->findToOpen(key, mode.starts_with('r'));
-    if (file && file->inUse) return nullptr;
+    if (file && (file->inUse || file->dropped)) return nullptr;
     if (!file) {
         std::optional<StoreFile> created = newFile(std::move(key), mode);
         if (!created) return nullptr;
@@ -188,7 +188,7 @@ void FileStore::storeExportAll(const std::function<bool(std::string_view path)>&
     for (auto& cluster : clusters_) {
         if (!cluster) continue;
         cluster->load();
-        cluster->restoreDropped();
+        if (!cluster->restoreDropped()) continue;
         for (const StoreFile& file : cluster->files()) {
             if (mayWrite(file.path)) replaceDiskFile(file.path, file.data);
         }
@@ -209,8 +209,10 @@ void FileStore::storeRenamePrefix(std::string_view from, std::string_view to) {
         if (!cluster) continue;
         cluster->load();
         const auto matches = [&oldPrefix](const StoreFile& file) { return file.path.starts_with(oldPrefix); };
-        // A moved file takes its bytes along.
-        if (std::any_of(cluster->files().begin(), cluster->files().end(), matches)) cluster->restoreDropped();
+        // A moved file takes its bytes along; without them nothing is renamed.
+        if (std::any_of(cluster->files().begin(), cluster->files().end(), matches) && !cluster->restoreDropped()) {
+            return;
+        }
         for (auto file = cluster->files().begin(); file != cluster->files().end(); ++file) {
             if (matches(*file)) moves.push_back({cluster.get(), file});
         }

@@ -87,9 +87,11 @@ public:
 
     // Appends the store's HTML summary, loading every cluster first.
     Str& storeStatistics(Str& out);
-    // Writes every store file that `mayWrite` admits to its own path on disk.
+    // Writes every store file that `mayWrite` admits to its own path on disk, except those of
+    // a cluster file that cannot be read back now.
     void storeExportAll(const std::function<bool(std::string_view path)>& mayWrite);
-    // Moves every file whose path begins with `from` to the same path beginning with `to`.
+    // Moves every file whose path begins with `from` to the same path beginning with `to`;
+    // none when a cluster file holding one of them cannot be read back now.
     void storeRenamePrefix(std::string_view from, std::string_view to);
 
     static std::string normalisePath(std::string_view path);

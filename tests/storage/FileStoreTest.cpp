@@ -266,6 +266,24 @@ TEST_F(FileStoreTest, BytesLeftOnDiskComeBackForReadsWritesAndRenames) {
     flushLog();
     EXPECT_EQ(get("/moved"), "zero");
 
+    // Unreadable for a while: nothing is written, read or renamed without those bytes.
+    const std::string held = TempFolder::read(cluster);
+    std::filesystem::rename(cluster, cluster + ".away");
+    std::filesystem::create_directory(cluster);
+    ASSERT_TRUE(put(paths[2], "TWO"));
+    EXPECT_NE(flushLog().find("Could not read cluster file " + cluster + "\n"), std::string::npos);
+    EXPECT_EQ(get(paths[1]), std::nullopt);
+    store.storeRenamePrefix(paths[1], "/elsewhere");
+    std::filesystem::remove(cluster);
+    std::filesystem::rename(cluster + ".away", cluster);
+    EXPECT_EQ(get(paths[1]), "ONE");
+    flushLog();
+    const std::string rewritten = TempFolder::read(cluster);
+    EXPECT_NE(rewritten.find(entry(paths[1], "ONE")), std::string::npos) << held;
+    EXPECT_NE(rewritten.find(entry(paths[2], "TWO")), std::string::npos);
+    ASSERT_TRUE(put(paths[2], "two"));
+    flushLog();
+
     // Written by something else: what no longer matches is dropped, loudly, with a copy.
     const std::string foreign = u32(0) + u32(2) + entry(paths[2], "two") + entry(paths[1], "ONE");
     TempFolder::write(cluster, foreign);
