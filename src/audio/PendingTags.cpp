@@ -67,7 +67,11 @@ bool PendingTagReader::storeNext(Repository& repository) {
     const bool lastOfItsFolder = pending.size() == 1 || pending[pending.size() - 2]->folder != item.folder;
     if (lastOfItsFolder && item.folder) item.folder->save();
     pending.pop_back();
-    if (pending.empty()) repository.revision.raise();
+    if (pending.empty()) {
+        // A first scan's line held every song; its room goes back once all are read.
+        std::vector<LibraryItem*>().swap(pending);
+        repository.revision.raise();
+    }
     return true;
 }
 
