@@ -30,7 +30,7 @@ FixedPool::FixedPool(size_t slotSize, uint8_t slotsPerPage, size_t slotAlignment
     : slotSize_(std::max(slotSize, sizeof(std::byte*))),
       slotsPerPage_(std::max<size_t>(slotsPerPage, 1)),
       alignment_(std::max(slotAlignment, alignof(Page))),
-      stride_(roundUp(slotSize_, alignment_)),
+      stride_(roundUp(slotSize_, std::max<size_t>(slotAlignment, 1))),
       firstSlotOffset_(roundUp(sizeof(Page), alignment_)),
       pageBytes_(firstSlotOffset_ + stride_ * slotsPerPage_),
       blocks_(pageBytes_, alignment_) {}

@@ -30,6 +30,11 @@ public:
     size_t pageCount() const;
     size_t slotsPerPage() const { return slotsPerPage_; }
 
+    // A slot's 32-bit number (never 0; see PageBlocks) while it is handed out, and back.
+    // The slot alignment must be at least PageBlocks::kNumberStep.
+    uint32_t numberOf(const void* slot) const { return blocks_.numberOf(slot); }
+    void* slotOf(uint32_t number) const { return blocks_.addressOf(number); }
+
 private:
     struct Page {
         Page* next;
@@ -49,8 +54,8 @@ private:
 
     const size_t slotSize_;
     const size_t slotsPerPage_;
-    const size_t alignment_;
-    const size_t stride_;  // the slot rounded to the alignment
+    const size_t alignment_;  // of the pages, at least the slots'
+    const size_t stride_;     // the slot rounded to its alignment
     const size_t firstSlotOffset_;
     const size_t pageBytes_;
 

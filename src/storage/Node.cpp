@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <new>
 
-#include "storage/CachedPool.h"
-#include "storage/NodePool.h"
 
 namespace {
 
@@ -14,12 +12,20 @@ bool contains(std::span<const std::string_view> keys, std::string_view name) {
 
 }  // namespace
 
-// The pool's slot stride is the node's size.
-static_assert(sizeof(Node) == 48);
+// The pool's slot stride is the node's size, and slot numbers count 4-byte steps.
+static_assert(sizeof(Node) == 36);
+static_assert(alignof(Node) == PageBlocks::kNumberStep);
+
+Node::Node(Node* parent) : next_(theRootNumbers.add(this) | kRingEnd), parent_(parent ? parent->number() : 0) {}
+
+Node::~Node() {
+    clearChildren();
+    if (isRoot()) theRootNumbers.remove(next_ & ~kRingEnd);
+}
 
 Node* Node::create(Node* parent) {
     void* slot = nodePool().allocate();
-    return slot ? new (slot) Node(parent) : nullptr;
+    return slot ? new (slot) Node(InPool{}, parent) : nullptr;
 }
 
 void Node::destroy(Node* node) {
@@ -32,11 +38,11 @@ void Node::destroy(Node* node) {
 // children are spliced in right after it before it goes.
 void Node::destroyWithSiblings(Node* node) {
     while (node) {
-        if (Node* last = node->lastChild_) {
-            Node* first = last->linked();
+        if (Node* last = node->lastChild()) {
+            const Link first = last->next_ & ~kRingEnd;
             last->next_ = node->next_;
-            node->next_ = address(first);
-            node->lastChild_ = nullptr;
+            node->next_ = first;
+            node->lastChild_ = 0;
         }
         Node* following = node->linked();
         node->~Node();
@@ -46,10 +52,11 @@ void Node::destroyWithSiblings(Node* node) {
 }
 
 void Node::clearChildren() {
-    if (!lastChild_) return;
-    Node* first = lastChild_->linked();
-    lastChild_->next_ = 0;
-    lastChild_ = nullptr;
+    Node* last = lastChild();
+    if (!last) return;
+    Node* first = last->linked();
+    last->next_ = 0;
+    lastChild_ = 0;
     destroyWithSiblings(first);
 }
 
@@ -58,22 +65,24 @@ void Node::setText(std::string_view name, std::string_view value) {
 }
 
 void Node::linkAtEnd(Node* child) {
-    if (lastChild_) {
-        child->next_ = lastChild_->next_;
-        lastChild_->next_ = address(child);
+    const Link link = child->number();
+    if (Node* last = lastChild()) {
+        child->next_ = last->next_;
+        last->next_ = link;
     } else {
-        child->next_ = address(child) | kRingEnd;
+        child->next_ = link | kRingEnd;
     }
-    lastChild_ = child;
+    lastChild_ = link;
 }
 
 void Node::linkAtStart(Node* child) {
-    if (!lastChild_) {
+    Node* last = lastChild();
+    if (!last) {
         linkAtEnd(child);
         return;
     }
-    child->next_ = lastChild_->next_ & ~kRingEnd;
-    lastChild_->next_ = address(child) | kRingEnd;
+    child->next_ = last->next_ & ~kRingEnd;
+    last->next_ = child->number() | kRingEnd;
 }
 
 Node* Node::appendChild(std::string_view name, std::string_view value) {
@@ -111,25 +120,26 @@ Node* Node::findChildWithValue(std::string_view name, std::optional<std::string_
 }
 
 Node* Node::unlinkChild(Node* child) {
-    if (!child || child->parent_ != this || !child->next_) return nullptr;
-    Node* previous = lastChild_;
+    if (!child || child->isRoot() || child->parent() != this || !child->next_) return nullptr;
+    Node* const last = lastChild();
+    Node* previous = last;
     while (previous->linked() != child) {
-        if (previous->linked() == lastChild_) return nullptr;
+        if (previous->linked() == last) return nullptr;
         previous = previous->linked();
     }
     if (previous == child) {
-        lastChild_ = nullptr;
+        lastChild_ = 0;
     } else {
         // Either end's mark stays with the link that closes the ring.
         previous->next_ = (child->next_ & ~kRingEnd) | ((previous->next_ | child->next_) & kRingEnd);
-        if (lastChild_ == child) lastChild_ = previous;
+        if (last == child) lastChild_ = previous->number();
     }
     child->next_ = 0;
     return child;
 }
 
 void Node::linkChild(Node* child, bool first) {
-    child->parent_ = this;
+    child->parent_ = number();
     if (first) {
         linkAtStart(child);
     } else {
@@ -140,8 +150,8 @@ void Node::linkChild(Node* child, bool first) {
 int Node::removeListChildren() {
     int removed = 0;
     Node* child = firstChild();
-    if (child) lastChild_->next_ = 0;
-    lastChild_ = nullptr;
+    if (child) lastChild()->next_ = 0;
+    lastChild_ = 0;
     while (child) {
         Node* following = child->linked();
         if (child->hasName("LIST")) {
@@ -171,7 +181,7 @@ void Node::mergeFrom(const Node& source, std::span<const std::string_view> keys)
 
 Node* Node::nextInPreorder(bool descend) const {
     if (descend && lastChild_) return firstChild();
-    for (const Node* node = this; node; node = node->parent_) {
+    for (const Node* node = this; node; node = node->parent()) {
         if (Node* following = node->next()) return following;
     }
     return nullptr;

@@ -10,7 +10,9 @@
 #include <span>
 #include <string_view>
 
+#include "storage/NodePool.h"
 #include "storage/NodeText.h"
+#include "storage/RootNumbers.h"
 
 struct LibraryItem;
 
@@ -20,8 +22,8 @@ public:
     static constexpr size_t kMaxNameLength = NodeText::kMaxNameLength;
 
     // A root, held by value by whoever owns the tree; it destroys its children.
-    explicit Node(Node* parent = nullptr) : parent_(parent) {}
-    ~Node() { clearChildren(); }
+    explicit Node(Node* parent = nullptr);
+    ~Node();
     Node(const Node&) = delete;
     Node& operator=(const Node&) = delete;
 
@@ -73,9 +75,9 @@ public:
 
     // The following sibling; null after the last child and for a node not linked.
     Node* next() const { return next_ & kRingEnd ? nullptr : linked(); }
-    Node* parent() const { return parent_; }
-    Node* firstChild() const { return lastChild_ ? lastChild_->linked() : nullptr; }
-    Node* lastChild() const { return lastChild_; }
+    Node* parent() const { return parent_ >= RootNumbers::kFirst ? theRootNumbers.at(parent_) : pooled(parent_); }
+    Node* firstChild() const { return lastChild_ ? pooled(lastChild_)->linked() : nullptr; }
+    Node* lastChild() const { return pooled(lastChild_); }
     // The library item that names this entry; not owned.
     LibraryItem* item() const { return text_.item(); }
     // A first item may move the name and value (see name()).
@@ -114,6 +116,9 @@ public:
     ChildRange children() const { return {firstChild()}; }
 
 private:
+    struct InPool {};
+    Node(InPool, Node* parent) : parent_(parent ? parent->number() : 0) {}
+
     // Lookups cut a long name the way setText stores it, so setChild finds what it wrote.
     static std::string_view storedName(std::string_view name) {
         return name.size() > kMaxNameLength ? name.substr(0, kMaxNameLength) : name;
@@ -122,16 +127,24 @@ private:
     void linkAtEnd(Node* child);
     void linkAtStart(Node* child);
 
+    // Links are 32-bit numbers: a pool node's from the pool's slot numbering, a root's from
+    // RootNumbers (only parent_ names a root); 0 is null.
+    using Link = uint32_t;
+    static Node* pooled(Link link) { return static_cast<Node*>(nodePool().pool().slotOf(link)); }
+    // A root keeps its own number in next_, marked as a ring's end so it has no sibling.
+    bool isRoot() const { return (next_ & ~kRingEnd) >= RootNumbers::kFirst; }
+    Link number() const { return isRoot() ? next_ & ~kRingEnd : nodePool().pool().numberOf(this); }
+
     // The children form a ring through next_, entered at the last child, which saves a link
     // per node; the last child's link to the first carries kRingEnd, so a walk sees its end
     // without the parent. next_ is 0 while a node is not linked, and a chain of nodes being
     // destroyed carries no mark.
-    static constexpr uintptr_t kRingEnd = 1;
-    static uintptr_t address(const Node* node) { return reinterpret_cast<uintptr_t>(node); }
-    Node* linked() const { return reinterpret_cast<Node*>(next_ & ~kRingEnd); }
+    static constexpr Link kRingEnd = Link{1} << 31;
+    static_assert(RootNumbers::kLimit <= kRingEnd);
+    Node* linked() const { return pooled(next_ & ~kRingEnd); }
 
-    uintptr_t next_ = 0;
-    Node* parent_ = nullptr;
-    Node* lastChild_ = nullptr;
+    Link next_ = 0;
+    Link parent_ = 0;
+    Link lastChild_ = 0;
     NodeText text_;
 };

@@ -84,7 +84,7 @@ private:
     Block takeBlock();
     void hold(Block block, uint8_t valueOffset, LibraryItem* item);
 
-    alignas(8) char bytes_[kInlineBytes] = {};
+    char bytes_[kInlineBytes] = {};
     uint8_t form_ = 0;
 };
 

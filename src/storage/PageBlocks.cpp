@@ -18,6 +18,7 @@ struct PageBlocks::Block : Links {
     std::byte* freePage;  // a free page's first bytes hold the next free page of its block
     size_t usedPages;
     size_t carvedPages;   // pages from this index on were never handed out yet
+    uint32_t tableSlot;
 };
 
 namespace {
@@ -36,7 +37,12 @@ PageBlocks::PageBlocks(size_t pageBytes, size_t pageAlignment)
     : pageBytes_(roundUp(std::max(pageBytes, sizeof(std::byte*)), pageAlignment)),
       firstPageOffset_(roundUp(sizeof(Block), pageAlignment)),
       blockBytes_(std::bit_ceil(std::max(kHugePageBytes, firstPageOffset_ + pageBytes_ * kMinPagesPerBlock))),
-      pagesPerBlock_((blockBytes_ - firstPageOffset_) / pageBytes_) {}
+      pagesPerBlock_((blockBytes_ - firstPageOffset_) / pageBytes_),
+      numberShift_(static_cast<unsigned>(std::countr_zero(blockBytes_ / kNumberStep))),
+      numberMask_(static_cast<uint32_t>(blockBytes_ / kNumberStep - 1)),
+      tableSlots_(kNumberLimit >> numberShift_) {
+    static_assert(kHugePageBytes / kNumberStep == size_t{1} << 19);
+}
 
 PageBlocks::~PageBlocks() {
     while (ring_.next != &ring_) {
@@ -94,6 +100,10 @@ PageBlocks::Block* PageBlocks::availableBlock() {
 // Mapped at twice the size and trimmed, so the block is aligned to its size and a page
 // finds its block by masking its address.
 PageBlocks::Block* PageBlocks::mapBlock() {
+    // Slot 0 stays unused, so that no address has the number 0.
+    size_t slot = 1;
+    while (slot < tableSlots_ && blockTable_[slot].load(std::memory_order_relaxed)) ++slot;
+    if (slot >= tableSlots_) return nullptr;
     void* mapped = ::mmap(nullptr, blockBytes_ * 2, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<uintptr_t>(mapped);
@@ -107,10 +117,13 @@ PageBlocks::Block* PageBlocks::mapBlock() {
     __lsan_register_root_region(reinterpret_cast<void*>(aligned), blockBytes_);
 #endif
     ++emptyBlocks_;
-    return new (reinterpret_cast<void*>(aligned)) Block{{nullptr, nullptr}, nullptr, 0, 0};
+    auto* block = new (reinterpret_cast<void*>(aligned)) Block{{nullptr, nullptr}, nullptr, 0, 0, static_cast<uint32_t>(slot)};
+    blockTable_[slot].store(reinterpret_cast<std::byte*>(block), std::memory_order_release);
+    return block;
 }
 
 void PageBlocks::unmapBlock(Block* block) {
+    blockTable_[block->tableSlot].store(nullptr, std::memory_order_relaxed);
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_unregister_root_region(block, blockBytes_);
 #endif
@@ -122,6 +135,12 @@ void* PageBlocks::pageOf(const void* inside) const {
     Block* block = blockOf(inside);
     const auto offset = static_cast<size_t>(static_cast<const std::byte*>(inside) - reinterpret_cast<std::byte*>(block));
     return reinterpret_cast<std::byte*>(block) + offset - (offset - firstPageOffset_) % pageBytes_;
+}
+
+uint32_t PageBlocks::numberOf(const void* inside) const {
+    const Block* block = blockOf(inside);
+    const auto offset = static_cast<size_t>(static_cast<const std::byte*>(inside) - reinterpret_cast<const std::byte*>(block));
+    return static_cast<uint32_t>(block->tableSlot << numberShift_ | offset / kNumberStep);
 }
 
 PageBlocks::Block* PageBlocks::blockOf(const void* page) const {

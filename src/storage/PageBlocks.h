@@ -3,9 +3,16 @@
 // may back with huge pages: a library of a million nodes then costs a few hundred page
 // faults and heap calls instead of tens of thousands. A block goes back to the system when
 // its last page comes back, except one empty block kept against churn at a boundary. Not
-// thread-safe: its pool's lock guards it.
+// thread-safe: its pool's lock guards it, except numbers' addresses, which any thread may
+// look up.
+//
+// Every 4-byte step of a block's pages has a number below kNumberLimit, never 0, so 32-bit
+// links can name records in pages: a block table gives each mapped block a slot, published
+// before any page of the block is handed out.
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 
 class PageBlocks {
 public:
@@ -23,6 +30,18 @@ public:
     // The page that holds this address, which lies in a page taken from this object.
     void* pageOf(const void* inside) const;
 
+    static constexpr uint32_t kNumberLimit = 0x7F000000;
+    static constexpr size_t kNumberStep = 4;
+    // The number of an address inside a page taken from this object, at a multiple of
+    // kNumberStep from its block's start.
+    uint32_t numberOf(const void* inside) const;
+    // The address of a number from numberOf while its page is still taken; 0 gives null.
+    // Lock-free: valid on any thread that learnt the number after it was handed out.
+    void* addressOf(uint32_t number) const {
+        std::byte* block = blockTable_[number >> numberShift_].load(std::memory_order_acquire);
+        return number == 0 ? nullptr : block + (number & numberMask_) * kNumberStep;
+    }
+
 private:
     struct Links {
         Links* next;
@@ -39,6 +58,12 @@ private:
     const size_t firstPageOffset_;
     const size_t blockBytes_;  // a power of two, and each block is aligned to it
     const size_t pagesPerBlock_;
+    // Numbers are the table slot above the block's 4-byte step.
+    const unsigned numberShift_;
+    const uint32_t numberMask_;
+    const size_t tableSlots_;
+    // Enough for 2 MiB blocks, the smallest; larger blocks use fewer slots.
+    std::atomic<std::byte*> blockTable_[kNumberLimit >> 19] = {};
     // Full blocks gather at the front; the last block has a page to give, if any has.
     Links ring_{&ring_, &ring_};
     size_t emptyBlocks_ = 0;

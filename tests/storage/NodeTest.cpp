@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <string>
 #include <thread>
 #include <utility>
@@ -10,6 +12,7 @@
 #include "storage/FixedPool.h"
 #include "storage/Node.h"
 #include "storage/NodePool.h"
+#include "storage/PageBlocks.h"
 
 namespace {
 
@@ -291,6 +294,106 @@ TEST(Node, DestroyingHugeTreesReturnsEverySlot) {
     }
     nodes.flushThisThread();
     EXPECT_EQ(pool.pageCount(), pagesBefore);
+}
+
+// Links are slot numbers, so nodes in different 2 MiB blocks (about 58,000 nodes each) must
+// find each other, also after emptied blocks went back and others took their table slots.
+TEST(Node, LinksHoldAcrossPoolBlocksAndRemappedBlocks) {
+    for (int round = 0; round < 2; ++round) {
+        Node root;
+        std::vector<Node*> groups;
+        for (int group = 0; group < 400; ++group) groups.push_back(root.appendChild("G", std::to_string(group)));
+        // Children are added group by group in turn, so every group spans every block.
+        for (int index = 0; index < 400; ++index) {
+            for (Node* group : groups) group->appendChild("C", std::to_string(index));
+        }
+        // The last group's children move to the first group's front, in reverse.
+        while (Node* child = groups.back()->firstChild()) groups.front()->linkChild(groups.back()->unlinkChild(child), true);
+        for (size_t group = 0; group < groups.size(); ++group) {
+            size_t count = 0;
+            for (Node& child : groups[group]->children()) {
+                ASSERT_EQ(child.parent(), groups[group]);
+                ++count;
+            }
+            EXPECT_EQ(count, group == 0 ? 800u : group + 1 == groups.size() ? 0u : 400u);
+        }
+        EXPECT_STREQ(groups.front()->firstChild()->value(), "399");
+        EXPECT_STREQ(groups.front()->lastChild()->value(), "399");
+        size_t walked = 0;
+        for (Node* node = root.firstChild(); node; node = node->nextInPreorder(true)) ++walked;
+        EXPECT_EQ(walked, 400u + 400u * 400u);
+    }
+}
+
+TEST(FixedPool, SlotNumbersRoundTripOverBlocksAndBlocksMappedAgain) {
+    FixedPool pool(36, 128, 4);
+    std::vector<void*> slots;
+    for (int round = 0; round < 3; ++round) {
+        while (slots.size() < 150000) slots.push_back(pool.allocate());
+        std::set<uint32_t> numbers;
+        for (void* slot : slots) {
+            const uint32_t number = pool.numberOf(slot);
+            ASSERT_NE(number, 0u);
+            ASSERT_LT(number, PageBlocks::kNumberLimit);
+            ASSERT_EQ(pool.slotOf(number), slot);
+            numbers.insert(number);
+        }
+        EXPECT_EQ(numbers.size(), slots.size());
+        EXPECT_EQ(pool.slotOf(0), nullptr);
+        // Every other block's worth goes back, so blocks are unmapped and mapped again.
+        for (size_t index = 0; index < slots.size(); ++index) {
+            if (index / 60000 % 2 == 0) pool.release(std::exchange(slots[index], nullptr));
+        }
+        std::erase(slots, nullptr);
+    }
+    for (void* slot : slots) pool.release(slot);
+}
+
+// Roots live outside the pool: their children name them by a number of their own, reused
+// once a root is gone.
+TEST(Node, ChildrenFindRootsHeldAnywhereWhileRootsComeAndGo) {
+    std::vector<std::unique_ptr<Node>> roots;
+    for (int round = 0; round < 3; ++round) {
+        while (roots.size() < 5000) {
+            roots.push_back(std::make_unique<Node>());
+            roots.back()->appendChild("N", std::to_string(roots.size()))->appendChild("C", "");
+        }
+        for (const auto& root : roots) {
+            ASSERT_EQ(root->firstChild()->parent(), root.get());
+            ASSERT_EQ(root->firstChild()->firstChild()->nextInPreorder(true), nullptr);
+            ASSERT_EQ(root->next(), nullptr);
+        }
+        for (size_t index = round; index < roots.size(); index += 3) roots[index].reset();
+        std::erase(roots, nullptr);
+    }
+    Node holder;
+    Node inner(&holder);
+    EXPECT_EQ(inner.parent(), &holder);
+    EXPECT_EQ(holder.unlinkChild(&inner), nullptr);
+    EXPECT_EQ(holder.firstChild(), nullptr);
+}
+
+TEST(Node, ManyThreadsBuildAndDestroyTreesFromOnePool) {
+    std::vector<std::thread> threads;
+    for (int thread = 0; thread < 4; ++thread) {
+        threads.emplace_back([thread] {
+            for (int round = 0; round < 20; ++round) {
+                Node root;
+                for (int index = 0; index < 2000; ++index) {
+                    root.appendChild("T", std::to_string(thread))->appendChild("I", std::to_string(index));
+                }
+                int index = 0;
+                for (const Node& child : root.children()) {
+                    ASSERT_EQ(child.parent(), &root);
+                    ASSERT_STREQ(child.value(), std::to_string(thread).c_str());
+                    ASSERT_EQ(child.firstChild()->parent(), &child);
+                    ASSERT_STREQ(child.firstChild()->value(), std::to_string(index++).c_str());
+                }
+                ASSERT_EQ(index, 2000);
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
 }
 
 TEST(FixedPool, ReleasingTheLastSlotOfAPageFreesIt) {
