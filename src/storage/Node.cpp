@@ -13,7 +13,7 @@ bool contains(std::span<const std::string_view> keys, std::string_view name) {
 }  // namespace
 
 // The pool's slot stride is the node's size, and slot numbers count 4-byte steps.
-static_assert(sizeof(Node) == 36);
+static_assert(sizeof(Node) == 32);
 static_assert(alignof(Node) == PageBlocks::kNumberStep);
 
 Node::Node(Node* parent) : next_(theRootNumbers.add(this) | kRingEnd), parent_(parent ? parent->number() : 0) {}

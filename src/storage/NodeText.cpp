@@ -36,17 +36,29 @@ void NodeText::assign(std::string_view name, std::string_view value) {
     const size_t size = name.size() + value.size() + 2;
     const auto valueOffset = static_cast<uint8_t>(name.size() + 1);
     LibraryItem* const keptItem = item();
-    if (size <= kInlineBytes && !keptItem) {
+    if (!keptItem) {
         char staged[kInlineBytes];
-        compose(staged, name, value);
-        takeBlock();
-        std::memcpy(bytes_, staged, size);
-        form_ = valueOffset;
-        return;
+        const size_t code = field_names::codeOf(name);
+        if (code < field_names::kNames.size() && value.size() < kInlineBytes) {
+            *std::copy(value.begin(), value.end(), staged) = '\0';
+            setInPlace(staged, value.size() + 1, static_cast<uint8_t>(kCoded + code));
+            return;
+        }
+        if (size <= kInlineBytes) {
+            compose(staged, name, value);
+            setInPlace(staged, size, valueOffset);
+            return;
+        }
     }
     Block block = newBlock(size);
     compose(block.get(), name, value);
     hold(std::move(block), valueOffset, keptItem);
+}
+
+void NodeText::setInPlace(const char* staged, size_t size, uint8_t form) {
+    takeBlock();
+    std::memcpy(bytes_, staged, size);
+    form_ = form;
 }
 
 void NodeText::setItem(LibraryItem* item) {
@@ -56,12 +68,15 @@ void NodeText::setItem(LibraryItem* item) {
     }
     if (!item) return;
     Block block;
+    uint8_t valueOffset = 0;
     if (form_ != 0) {
-        const size_t size = form_ + std::strlen(bytes_ + form_) + 1;
-        block = newBlock(size);
-        std::memcpy(block.get(), bytes_, size);
+        const std::string_view name = this->name();
+        const std::string_view value = this->value();
+        block = newBlock(name.size() + value.size() + 2);
+        compose(block.get(), name, value);
+        valueOffset = static_cast<uint8_t>(name.size() + 1);
     }
-    hold(std::move(block), form_, item);
+    hold(std::move(block), valueOffset, item);
 }
 
 NodeText::Block NodeText::takeBlock() {

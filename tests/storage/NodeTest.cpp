@@ -155,6 +155,37 @@ TEST(Node, TextsAroundTheInPlaceLimitReadBackWhole) {
     EXPECT_TRUE(empty->hasName(""));
 }
 
+// Common field names are kept as a code, which leaves their values more room in place.
+TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
+    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    Node root;
+    for (const std::string_view name : {"TITLE", "TITL", "TITLES", "LIST", "ADDED"}) {
+        for (size_t length = NodeText::kInlineBytes - 2; length <= NodeText::kInlineBytes + 1; ++length) {
+            const std::string value(length, 'v');
+            Node* node = root.appendChild(name, value);
+            EXPECT_EQ(node->name(), name);
+            EXPECT_EQ(node->value(), value);
+            EXPECT_TRUE(node->hasName(name));
+            EXPECT_FALSE(node->hasName(std::string(name) + "S"));
+            EXPECT_FALSE(node->hasName(name.substr(1)));
+            EXPECT_EQ(root.findChildWithValue(name, value, false), node);
+            if (length % 2) {
+                node->setItem(item);
+                EXPECT_EQ(node->name(), name);
+                EXPECT_EQ(node->value(), value);
+            }
+        }
+    }
+    Node* node = root.appendChild("TIME", "03:05");
+    node->setText(node->name(), node->value());
+    node->setText(node->value(), node->name());
+    EXPECT_STREQ(node->name(), "03:05");
+    EXPECT_STREQ(node->value(), "TIME");
+    node->setText(node->value(), std::string_view(node->value()).substr(1));
+    EXPECT_STREQ(node->name(), "TIME");
+    EXPECT_STREQ(node->value(), "IME");
+}
+
 // Texts of one size class share pages, so a text written into too small a slot would show
 // in its neighbour.
 TEST(Node, TextsAroundTheTextPoolSizesReadBackWholeAndGiveTheirSlotsBack) {
