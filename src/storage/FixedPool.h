@@ -31,7 +31,7 @@ public:
     size_t slotsPerPage() const { return slotsPerPage_; }
 
     // A slot's 32-bit number (never 0; see PageBlocks) while it is handed out, and back.
-    // The slot alignment must be at least PageBlocks::kNumberStep.
+    // The slot alignment must be at least PageBlocks::kNumberStep, a page at most 128 KiB.
     uint32_t numberOf(const void* slot) const { return blocks_.numberOf(slot); }
     void* slotOf(uint32_t number) const { return blocks_.addressOf(number); }
 

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 
 #include <sys/mman.h>
 
@@ -38,10 +39,8 @@ PageBlocks::PageBlocks(size_t pageBytes, size_t pageAlignment)
       firstPageOffset_(roundUp(sizeof(Block), pageAlignment)),
       blockBytes_(std::bit_ceil(std::max(kHugePageBytes, firstPageOffset_ + pageBytes_ * kMinPagesPerBlock))),
       pagesPerBlock_((blockBytes_ - firstPageOffset_) / pageBytes_),
-      numberShift_(static_cast<unsigned>(std::countr_zero(blockBytes_ / kNumberStep))),
-      numberMask_(static_cast<uint32_t>(blockBytes_ / kNumberStep - 1)),
-      tableSlots_(kNumberLimit >> numberShift_) {
-    static_assert(kHugePageBytes / kNumberStep == size_t{1} << 19);
+      numbered_(blockBytes_ == kHugePageBytes) {
+    static_assert(kHugePageBytes / kNumberStep == size_t{1} << kNumberBlockShift);
 }
 
 PageBlocks::~PageBlocks() {
@@ -100,10 +99,13 @@ PageBlocks::Block* PageBlocks::availableBlock() {
 // Mapped at twice the size and trimmed, so the block is aligned to its size and a page
 // finds its block by masking its address.
 PageBlocks::Block* PageBlocks::mapBlock() {
-    // Slot 0 stays unused, so that no address has the number 0.
-    size_t slot = 1;
-    while (slot < tableSlots_ && blockTable_[slot].load(std::memory_order_relaxed)) ++slot;
-    if (slot >= tableSlots_) return nullptr;
+    // Slot 0 stays unused, so that no address has the number 0; larger blocks take none.
+    size_t slot = 0;
+    if (numbered_) {
+        slot = 1;
+        while (slot < std::size(blockTable_) && blockTable_[slot].load(std::memory_order_relaxed)) ++slot;
+        if (slot == std::size(blockTable_)) return nullptr;
+    }
     void* mapped = ::mmap(nullptr, blockBytes_ * 2, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
     const auto start = reinterpret_cast<uintptr_t>(mapped);
@@ -118,12 +120,12 @@ PageBlocks::Block* PageBlocks::mapBlock() {
 #endif
     ++emptyBlocks_;
     auto* block = new (reinterpret_cast<void*>(aligned)) Block{{nullptr, nullptr}, nullptr, 0, 0, static_cast<uint32_t>(slot)};
-    blockTable_[slot].store(reinterpret_cast<std::byte*>(block), std::memory_order_release);
+    if (numbered_) blockTable_[slot].store(reinterpret_cast<std::byte*>(block), std::memory_order_relaxed);
     return block;
 }
 
 void PageBlocks::unmapBlock(Block* block) {
-    blockTable_[block->tableSlot].store(nullptr, std::memory_order_relaxed);
+    if (numbered_) blockTable_[block->tableSlot].store(nullptr, std::memory_order_relaxed);
 #if defined(__SANITIZE_ADDRESS__)
     __lsan_unregister_root_region(block, blockBytes_);
 #endif
@@ -140,7 +142,7 @@ void* PageBlocks::pageOf(const void* inside) const {
 uint32_t PageBlocks::numberOf(const void* inside) const {
     const Block* block = blockOf(inside);
     const auto offset = static_cast<size_t>(static_cast<const std::byte*>(inside) - reinterpret_cast<const std::byte*>(block));
-    return static_cast<uint32_t>(block->tableSlot << numberShift_ | offset / kNumberStep);
+    return static_cast<uint32_t>(block->tableSlot << kNumberBlockShift | offset / kNumberStep);
 }
 
 PageBlocks::Block* PageBlocks::blockOf(const void* page) const {

@@ -6,9 +6,9 @@
 // thread-safe: its pool's lock guards it, except numbers' addresses, which any thread may
 // look up.
 //
-// Every 4-byte step of a block's pages has a number below kNumberLimit, never 0, so 32-bit
-// links can name records in pages: a block table gives each mapped block a slot, published
-// before any page of the block is handed out.
+// Every 4-byte step of the pages of 2 MiB blocks (pages of up to 128 KiB) has a number
+// below kNumberLimit, never 0, so 32-bit links can name records in pages: a block table
+// gives each mapped block a slot, filled before any page of the block is handed out.
 
 #include <atomic>
 #include <cstddef>
@@ -32,14 +32,17 @@ public:
 
     static constexpr uint32_t kNumberLimit = 0x7F000000;
     static constexpr size_t kNumberStep = 4;
-    // The number of an address inside a page taken from this object, at a multiple of
-    // kNumberStep from its block's start.
+    // The number of an address inside a page (of up to 128 KiB) taken from this object, at
+    // a multiple of kNumberStep from its block's start.
     uint32_t numberOf(const void* inside) const;
     // The address of a number from numberOf while its page is still taken; 0 gives null.
-    // Lock-free: valid on any thread that learnt the number after it was handed out.
+    // Lock-free, and relaxed: a thread learns a number after its block's slot was filled
+    // (through whatever handed it the record), and the slot changes only once the block's
+    // pages are all back.
     void* addressOf(uint32_t number) const {
-        std::byte* block = blockTable_[number >> numberShift_].load(std::memory_order_acquire);
-        return number == 0 ? nullptr : block + (number & numberMask_) * kNumberStep;
+        // Slot 0 is always null, so number 0 gives null without a test.
+        std::byte* block = blockTable_[number >> kNumberBlockShift].load(std::memory_order_relaxed);
+        return block + (number & kNumberOffsetMask) * kNumberStep;
     }
 
 private:
@@ -58,12 +61,11 @@ private:
     const size_t firstPageOffset_;
     const size_t blockBytes_;  // a power of two, and each block is aligned to it
     const size_t pagesPerBlock_;
-    // Numbers are the table slot above the block's 4-byte step.
-    const unsigned numberShift_;
-    const uint32_t numberMask_;
-    const size_t tableSlots_;
-    // Enough for 2 MiB blocks, the smallest; larger blocks use fewer slots.
-    std::atomic<std::byte*> blockTable_[kNumberLimit >> 19] = {};
+    // Numbers are the table slot above the block's 4-byte step; larger blocks take none.
+    static constexpr unsigned kNumberBlockShift = 19;
+    static constexpr uint32_t kNumberOffsetMask = (uint32_t{1} << kNumberBlockShift) - 1;
+    const bool numbered_;
+    std::atomic<std::byte*> blockTable_[kNumberLimit >> kNumberBlockShift] = {};
     // Full blocks gather at the front; the last block has a page to give, if any has.
     Links ring_{&ring_, &ring_};
     size_t emptyBlocks_ = 0;
