@@ -12,6 +12,7 @@
 #include "library/Scanner.h"
 #include "storage/FileStore.h"
 #include "storage/NodeFile.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 
 class LibraryFixture : public testing::Test {
@@ -44,9 +45,7 @@ protected:
         return loadNodeFile(root, path + "/playlist.vmr", false) ? formatNodeTree(root) : "<none>";
     }
     std::string flushLog() {
-        testing::internal::CaptureStdout();
-        store.storeFlush();
-        return testing::internal::GetCapturedStdout();
+        return capturedOutput([this] { store.storeFlush(); });
     }
     RepositoryFolder& root() { return *repository.folders().front(); }
 
