@@ -34,11 +34,11 @@ protected:
 
     // Scans and merges as the scan job does; returns the log.
     std::string scan(const std::string& root = "") {
-        testing::internal::CaptureStdout();
-        scanner.scanRoot(root.empty() ? music() : root);
-        for (const Node& scanned : scanner.tree().children()) repository.syncRoot(scanned, {});
-        scanner.clear();
-        return testing::internal::GetCapturedStdout();
+        return capturedOutput([&] {
+            scanner.scanRoot(root.empty() ? music() : root);
+            for (const Node& scanned : scanner.tree().children()) repository.syncRoot(scanned, {});
+            scanner.clear();
+        });
     }
     std::string stored(const std::string& path) {
         Node root;

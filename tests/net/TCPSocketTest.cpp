@@ -86,7 +86,8 @@ TEST(TCPSocket, PeersThatCloseOrStaySilentEndTheWaitQuietly) {
               "TCPSocket: Resource temporarily unavailable.\n");
 
     TCPSocket moved = std::move(*connection);
-    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(connection->send("x")); }), "TCPSocket: Socket operation on nonsocket.\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(connection->send("x")); }),
+              "TCPSocket: Socket operation on nonsocket.\n");
 
     client.close();
     testing::internal::CaptureStdout();

@@ -346,8 +346,8 @@ TEST(FileStoreFolder, AMissingStoreFolderIsCreatedAgainOnlyInsideItsParent) {
     orphan.storeOpen(settings / "gone/database");
     auto handle = orphan.storeFileOpen("/m/a", "w");
     storeFileClose(std::move(handle));
-    EXPECT_NE(capturedOutput([&] { EXPECT_FALSE(orphan.storeFlush()); }).find("Error writing " + settings / "gone/database/"),
-              std::string::npos);
+    const std::string failed = capturedOutput([&] { EXPECT_FALSE(orphan.storeFlush()); });
+    EXPECT_NE(failed.find("Error writing " + settings / "gone/database/"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(settings / "gone"));
     capturedOutput([&] { orphan.storeClose(); });
 }

@@ -131,7 +131,8 @@ TEST_F(NodeFileTest, ADamagedOwnFileIsKeptBesideItAndReadPastTheFault) {
     const std::string damaged = "SEARCH Rate 5\n QUERY $rate == 5\n    QUERY lost\nSEARCH New\n QUERY $new\n";
     TempFolder::write(path, damaged);
     Node filters;
-    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(loadOwnNodeFile(filters, path)); }), "Damaged file " + path + ", kept as " + path + ".damaged\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(loadOwnNodeFile(filters, path)); }),
+              "Damaged file " + path + ", kept as " + path + ".damaged\n");
     EXPECT_EQ(dump(filters), "0:SEARCH=Rate 5|1:QUERY=$rate == 5|0:SEARCH=New|1:QUERY=$new|");
     EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
 
@@ -149,7 +150,8 @@ TEST_F(NodeFileTest, ADamagedOwnFileIsKeptBesideItAndReadPastTheFault) {
     TempFolder::write(huge, "AUDIO /a.mp3\n");
     std::filesystem::resize_file(huge, 5ull << 30);
     Node none;
-    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(loadOwnNodeFile(none, huge)); }), "Damaged file " + huge + ", kept as " + huge + ".damaged\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(loadOwnNodeFile(none, huge)); }),
+              "Damaged file " + huge + ", kept as " + huge + ".damaged\n");
     EXPECT_FALSE(std::filesystem::exists(huge));
     EXPECT_EQ(std::filesystem::file_size(huge + ".damaged"), 5ull << 30);
     EXPECT_FALSE(loadOwnNodeFile(none, folder / "missing.vmr"));
