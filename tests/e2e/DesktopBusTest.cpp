@@ -110,14 +110,8 @@ TEST(TrayIcon, RegistersWithALaterWatcherAndItsMenuDrivesThePlayer) {
     const std::string longTitle = "A Title Long Enough To Be Cut Where The Tray Stops Showing Any More Of It";
     TempFolder::write(music + "/a.wav", taggedSong(longTitle, "Ünïcode Band"));
     TempFolder::write(music + "/b.wav", taggedSong("Second", "Other Band"));
-    const std::string bin = player.root() + "bin";
-    const std::string opened = player.root() + "opened";
-    TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
-    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (bin + ":" + path).c_str(), 1);  // the player inherits it
+    player.fakeDesktopOpener();
     auto running = player.startRunning();
-    setenv("PATH", path.c_str(), 1);
     ASSERT_TRUE(running);
     const std::vector<std::string> songs = player.scanSongs(music, 2);
     ASSERT_EQ(songs.size(), 2u);
@@ -154,9 +148,7 @@ TEST(TrayIcon, RegistersWithALaterWatcherAndItsMenuDrivesThePlayer) {
     EXPECT_TRUE(waitUntil([&] { return title() == "(<'Other Band - Second'>,)\n"; }, 5s)) << title();
 
     call("/StatusNotifierItem", "org.kde.StatusNotifierItem.Activate", "0 0");
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(TempFolder::read(opened), "http://127.0.0.1:" + std::to_string(player.port()) + "\n");
+    EXPECT_EQ(player.opened(), "http://127.0.0.1:" + std::to_string(player.port()) + "\n");
 
     call("/MenuBar", "com.canonical.dbusmenu.Event", "9 clicked '<0>' 0");
     EXPECT_EQ(running->waitForExit(10s), 0);

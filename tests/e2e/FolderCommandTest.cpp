@@ -62,9 +62,7 @@ protected:
         player_.body("/scan");
     }
     void TearDown() override {
-        if (running_) {
-            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
-        }
+        if (running_) EXPECT_EQ(PlayerInstance::stop(*running_), 0);
     }
 
     std::string artist() const { return music_ + "/Artist"; }
@@ -89,14 +87,8 @@ TEST_F(FolderCommands, PicturesArtAndFolderCommandsWorkOnTheTree) {
     const std::string latin1Folder = music_ + "/\xC9t\xE9";
     TempFolder::write(utf8Folder + "/c.wav", silentWav(60000, 8000, 1));
     TempFolder::write(latin1Folder + "/d.wav", silentWav(60000, 8000, 1));
-    const std::string bin = player_.root() + "bin";
-    const std::string opened = player_.root() + "opened";
-    TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
-    fs::permissions(bin + "/xdg-open", fs::perms::owner_all);
-    const std::string path = std::getenv("PATH");
-    setenv("PATH", (bin + ":" + path).c_str(), 1);  // the player inherits it
+    player_.fakeDesktopOpener();
     start();
-    setenv("PATH", path.c_str(), 1);
     EXPECT_EQ(player_.body("/saveart&image=" + web.url("/pic.png")), "Error");  // nothing plays
 
     scan();
@@ -161,9 +153,7 @@ TEST_F(FolderCommands, PicturesArtAndFolderCommandsWorkOnTheTree) {
 
     EXPECT_EQ(player_.body("/songaction&id=" + song.substr(1) + "&action=play"), "ok");
     EXPECT_EQ(player_.body("/songaction&id=" + song.substr(1) + "&action=openfolder"), "ok");
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(TempFolder::read(opened), album() + "\n");
+    EXPECT_EQ(player_.opened(), album() + "\n");
 }
 
 // The radio list comes from the configured server once a day or when asked, and the cover

@@ -41,17 +41,11 @@ TEST(Install, TheInstalledProgramFindsItsFilesAndServesTheWebInterface) {
               TempFolder::read(std::string(VELMORANT_SOURCE_DIR) + "/data/filters.vmr"));
 
     // The desktop file's command, while the player runs, opens its web interface.
-    const std::string opened = player.root() + "opened";
-    TempFolder::write(player.root() + "bin/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + opened + "'\n");
-    fs::permissions(player.root() + "bin/xdg-open", fs::perms::owner_all);
     ChildProcess show(prefix / "bin/velmorant", {"show"},
                       {"HOME=" + player.root(), "XDG_DATA_HOME=" + player.root() + "data",
-                       "XDG_RUNTIME_DIR=" + player.root() + "run",
-                       "PATH=" + player.root() + "bin:" + std::getenv("PATH")},
+                       "XDG_RUNTIME_DIR=" + player.root() + "run", player.fakeDesktopOpener()},
                       player.root() + "show");
     EXPECT_EQ(show.waitForExit(10s), 0);
-    ASSERT_TRUE(waitUntil([&] { return fs::exists(opened); }, 5s));
-    std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(TempFolder::read(opened), "http://127.0.0.1:" + std::to_string(player.port()) + "\n");
+    EXPECT_EQ(player.opened(), "http://127.0.0.1:" + std::to_string(player.port()) + "\n");
     EXPECT_EQ(PlayerInstance::stop(installed), 0);
 }

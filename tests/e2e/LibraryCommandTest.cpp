@@ -6,6 +6,7 @@
 #include "support/MakeLibrary.h"
 #include "support/PlayerInstance.h"
 #include "support/SongFiles.h"
+#include "text/Str.h"
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
@@ -22,17 +23,9 @@ std::string asUtcTime(const std::string& seconds) {
 }
 
 std::string encoded(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        if (c == '/' || std::isalnum(static_cast<unsigned char>(c))) {
-            out += c;
-        } else {
-            char escape[4];
-            std::snprintf(escape, sizeof escape, "%%%02X", static_cast<unsigned char>(c));
-            out += escape;
-        }
-    }
-    return out;
+    Str out(text);
+    out.percentEncode();
+    return out.str();
 }
 
 // The folders a scan lists: the root and every folder below it but hidden ones.

@@ -28,11 +28,7 @@ protected:
         for (const std::string& row : PlayerInstance::rowIds(player_.body("/list"))) {
             const std::string id = row.substr(1);
             const std::string info = player_.body("/getsonginfo&id=" + id);
-            const auto line = [&info](const std::string& key) {
-                const size_t start = info.find(key + " ");
-                return start == std::string::npos ? "" : info.substr(start + key.size() + 1,
-                                                                     info.find('\n', start) - start - key.size() - 1);
-            };
+            const auto line = [&](const std::string& key) { return PlayerInstance::feedValue(info, key).value_or(""); };
             listed[line("PATH").substr(music().size() + 1) + "/" + line("FILE")] = player_.body(
                 "/getdata&id=" + id +
                 "&token=RATE&token=PLAYCOUNT&token=PLAYTIME&token=ADDED&token=TITLE&token=ARTIST&token=TIME");

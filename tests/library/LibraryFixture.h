@@ -12,6 +12,7 @@
 #include "library/Scanner.h"
 #include "storage/FileStore.h"
 #include "storage/NodeFile.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 
 class LibraryFixture : public testing::Test {
@@ -33,20 +34,18 @@ protected:
 
     // Scans and merges as the scan job does; returns the log.
     std::string scan(const std::string& root = "") {
-        testing::internal::CaptureStdout();
-        scanner.scanRoot(root.empty() ? music() : root);
-        for (const Node& scanned : scanner.tree().children()) repository.syncRoot(scanned, {});
-        scanner.clear();
-        return testing::internal::GetCapturedStdout();
+        return capturedOutput([&] {
+            scanner.scanRoot(root.empty() ? music() : root);
+            for (const Node& scanned : scanner.tree().children()) repository.syncRoot(scanned, {});
+            scanner.clear();
+        });
     }
     std::string stored(const std::string& path) {
         Node root;
         return loadNodeFile(root, path + "/playlist.vmr", false) ? formatNodeTree(root) : "<none>";
     }
     std::string flushLog() {
-        testing::internal::CaptureStdout();
-        store.storeFlush();
-        return testing::internal::GetCapturedStdout();
+        return capturedOutput([this] { store.storeFlush(); });
     }
     RepositoryFolder& root() { return *repository.folders().front(); }
 

@@ -7,6 +7,7 @@
 #include "library/RadioSync.h"
 #include "library/StatusBoard.h"
 #include "net/HttpClient.h"
+#include "support/CapturedOutput.h"
 #include "support/TestHttpServer.h"
 
 namespace {
@@ -82,9 +83,9 @@ TEST_F(RadioTest, ThePublishedListKeepsRatingsAddsStationsAndFailsWithoutHarm) {
     EXPECT_EQ(repository.items().find(radio.stations()[1]->id)->folder, &radio);
     EXPECT_EQ(radio.revision(), before + 2);
 
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(mergeRadioList(radio, fetchRadioList("http://127.0.0.1:1/radio/radio.vmr", {}), board));
-    testing::internal::GetCapturedStdout();
+    capturedOutput([&] {
+        EXPECT_FALSE(mergeRadioList(radio, fetchRadioList("http://127.0.0.1:1/radio/radio.vmr", {}), board));
+    });
     EXPECT_EQ(board.error()->text, "Connection error!");
     EXPECT_EQ(TempFolder::read(folder / "radio2.vmr"), merged);
     EXPECT_EQ(radio.stations().size(), 2u);
@@ -101,7 +102,5 @@ TEST(CoverSearch, AsksTheCatalogueWithTheTextsAsGiven) {
               "GET " + query + "&Keywords=Abbey%20Road&ResponseGroup=Images&Marketplace=uk HTTP/1.0");
     EXPECT_EQ(coverSearchUrl("The%20Beatles", "", "h").view(),
               "http://h" + query + "&Artist=The%20Beatles&ResponseGroup=Images&Marketplace=uk");
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(searchCover("a", "b", "127.0.0.1:1", {}).has_value());
-    testing::internal::GetCapturedStdout();
+    capturedOutput([] { EXPECT_FALSE(searchCover("a", "b", "127.0.0.1:1", {}).has_value()); });
 }

@@ -5,6 +5,7 @@
 #include "LibraryFixture.h"
 #include "library/FileKinds.h"
 #include "library/LibraryItem.h"
+#include "support/CapturedOutput.h"
 #include "storage/StoreHandle.h"
 
 using RepositoryTest = LibraryFixture;
@@ -91,9 +92,7 @@ TEST_F(RepositoryTest, LoadingDropsSubfoldersWithNeitherTreeNorFolderAndSavesAtO
     storeTree(album, "LIST Gone\nLIST Kept\nAUDIO b.mp3\nLIST ..\nAUDIO a.mp3\nLIST Empty\n");
 
     RepositoryFolder loaded;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(loaded.load(album + "/"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(loaded.load(album + "/")); }),
               "Removing Gone from list\nRemoving .. from list\nRemoving Empty from list\n");
     EXPECT_EQ(loaded.path(), album);
     EXPECT_EQ(entryLines(loaded.content()), "AUDIO a.mp3\nAUDIO b.mp3\nLIST Kept\n");

@@ -10,9 +10,11 @@ namespace fs = std::filesystem;
 class SettingsTest : public LibraryFixture {
 protected:
     SettingsTest() {
-        testing::internal::CaptureStdout();
-        repository.open(file(), folder / "radio2.vmr");
-        EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening repository...\n");
+        EXPECT_EQ(reopen(repository), "Opening repository...\n");
+    }
+    // Opens the repository on the test's file; the log.
+    std::string reopen(Repository& target) const {
+        return capturedOutput([&] { target.open(file(), folder / "radio2.vmr"); });
     }
     std::string file() const { return folder / "repository.vmr"; }
     bool writes(std::string_view name, std::string_view value) {
@@ -48,16 +50,14 @@ TEST_F(SettingsTest, UnstoredSettingsReadAsTheirDefaultsAndChangesAloneAreWritte
 
 // The settings file cannot keep such a name: it would cut or reshape the settings after it.
 TEST_F(SettingsTest, NamesWithBlanksOrLineBreaksAreRefusedAndTheOthersKept) {
-    testing::internal::CaptureStdout();
-    for (const char* name : {"EVIL\n   X", "A B", "", "TAB\tBED"}) EXPECT_FALSE(writes(name, "1")) << name;
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Refusing the setting name \"A B\": it is empty or holds "
+    EXPECT_NE(capturedOutput([&] {
+        for (const char* name : {"EVIL\n   X", "A B", "", "TAB\tBED"}) EXPECT_FALSE(writes(name, "1")) << name;
+    }).find("Refusing the setting name \"A B\": it is empty or holds "
                                                           "a blank or line break\n"),
               std::string::npos);
     EXPECT_TRUE(writes("VOLUME", "0.5"));
     Repository reopened;
-    testing::internal::CaptureStdout();
-    reopened.open(file(), folder / "radio2.vmr");
-    testing::internal::GetCapturedStdout();
+    reopen(reopened);
     EXPECT_EQ(reopened.getSetting("VOLUME"), "0.5");
     EXPECT_EQ(TempFolder::read(file()), "USER username\n VOLUME 0.5\n");
 }
@@ -82,17 +82,13 @@ TEST_F(SettingsTest, EqualiserSettingsReachTheHookEveryTime) {
 TEST_F(SettingsTest, AnOlderFileWithFolderListsBecomesRepositoryPathsOnce) {
     TempFolder::write(file(), "LIST " + music() + "\nUSER username\n VOLUME 0.2\nLIST /second\n");
     Repository reopened;
-    testing::internal::CaptureStdout();
-    reopened.open(file(), folder / "radio2.vmr");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Opening repository...\n");
+    EXPECT_EQ(reopen(reopened), "Opening repository...\n");
     EXPECT_EQ(TempFolder::read(file()), "USER username\n VOLUME 0.2\n REPOSITORY_PATHS " + music() + "\n");
     ASSERT_EQ(reopened.folders().size(), 1u);
     EXPECT_EQ(reopened.folders().front()->path(), music());
 
     const auto before = fs::last_write_time(file());
     Repository again;
-    testing::internal::CaptureStdout();
-    again.open(file(), folder / "radio2.vmr");
-    testing::internal::GetCapturedStdout();
+    reopen(again);
     EXPECT_EQ(fs::last_write_time(file()), before);
 }

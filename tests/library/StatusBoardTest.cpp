@@ -2,14 +2,15 @@
 
 #include <ctime>
 
+#include "support/CapturedOutput.h"
 #include "library/StatusBoard.h"
 
 TEST(StatusBoard, MessagesShowForOneToTwoSecondsAndReachTheLog) {
     StatusBoard board;
-    testing::internal::CaptureStdout();
-    board.postInfo("Found 3 items\n");
-    board.postError("Connection error!\n");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Found 3 items\nConnection error!\n");
+    EXPECT_EQ(capturedOutput([&] {
+        board.postInfo("Found 3 items\n");
+        board.postError("Connection error!\n");
+    }), "Found 3 items\nConnection error!\n");
 
     const int64_t posted = board.info()->postedAt;
     board.expire(posted + 1);

@@ -3,6 +3,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/CapturedOutput.h"
 #include "net/TCPSocket.h"
 
 namespace {
@@ -25,16 +26,12 @@ TEST(TCPSocket, BindingAPortInUseReportsIt) {
     const TCPSocket first = listeningSocket();
     TCPSocket second(first.localPort());
     second.setReuseAddress();
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(second.bind());
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TCPSocket: Address already in use.\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(second.bind()); }), "TCPSocket: Address already in use.\n");
 }
 
 TEST(TCPSocket, ConnectingToAClosedPortReportsRefused) {
     TCPSocket client(closedPort());
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(client.connect("127.0.0.1"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "TCPSocket: WSAECONNREFUSED\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(client.connect("127.0.0.1")); }), "TCPSocket: WSAECONNREFUSED\n");
 }
 
 TEST(TCPSocket, ConnectGivesUpAfterItsTimeOut) {
@@ -84,16 +81,12 @@ TEST(TCPSocket, PeersThatCloseOrStaySilentEndTheWaitQuietly) {
     std::optional<TCPSocket> connection = listener.accept(peer);
     ASSERT_TRUE(connection);
     ByteBuffer buffer;
-    testing::internal::CaptureStdout();
     connection->setReceiveTimeout(100);
-    EXPECT_EQ(connection->receive(buffer), -1);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capturedOutput([&] { EXPECT_EQ(connection->receive(buffer), -1); }),
               "TCPSocket: Resource temporarily unavailable.\n");
 
     TCPSocket moved = std::move(*connection);
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(connection->send("x"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(connection->send("x")); }),
               "TCPSocket: Socket operation on nonsocket.\n");
 
     client.close();

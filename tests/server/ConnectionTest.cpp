@@ -8,6 +8,7 @@
 #include "ServerHarness.h"
 #include "net/TCPSocket.h"
 #include "server/ServerThread.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -121,9 +122,7 @@ TEST(ServerThread, APortInUseIsReportedAndEndsTheThread) {
     TestHandler handler;
     std::atomic<bool> running{false};
     const std::atomic<bool> quit{false};
-    testing::internal::CaptureStdout();
-    runServerThread(config, handler, running, quit);
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = capturedOutput([&] { runServerThread(config, handler, running, quit); });
     EXPECT_NE(log.find("TCPSocket: Address already in use.\n"), std::string::npos);
     EXPECT_EQ(log.find("Server started."), std::string::npos);
     EXPECT_FALSE(running);

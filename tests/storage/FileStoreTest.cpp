@@ -12,6 +12,7 @@
 #include "storage/FileStore.h"
 #include "storage/StoreHandle.h"
 #include "text/Str.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -63,9 +64,10 @@ protected:
         return folder / (std::to_string(FileStore::clusterNumber(path)) + ".dat");
     }
     std::string flushLog() {
-        testing::internal::CaptureStdout();
-        store.storeFlush();
-        return testing::internal::GetCapturedStdout();
+        return capturedOutput([this] { store.storeFlush(); });
+    }
+    std::string unloadLog() {
+        return capturedOutput([this] { store.storeUnloadIdle(); });
     }
 
     TempFolder folder;
@@ -146,21 +148,14 @@ TEST_F(FileStoreTest, ClusterFilesHaveTheirExactLayout) {
 TEST_F(FileStoreTest, IdleClustersAreWrittenAndUnloadedAfterFiveSeconds) {
     ASSERT_TRUE(put("/m/a", "kept"));
     auto open = store.storeFileOpen("/m/b", "w");
-    testing::internal::CaptureStdout();
     now += 6000;
-    store.storeUnloadIdle();
-    EXPECT_EQ(testing::internal::GetCapturedStdout().find(clusterPath("/m/b")), std::string::npos);
+    EXPECT_EQ(unloadLog().find(clusterPath("/m/b")), std::string::npos);
     storeFileClose(std::move(open));
 
-    testing::internal::CaptureStdout();
     now += 5000;
-    store.storeUnloadIdle();
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
-    testing::internal::CaptureStdout();
+    EXPECT_EQ(unloadLog(), "");
     now += 1;
-    store.storeUnloadIdle();
-    const std::string log = testing::internal::GetCapturedStdout();
-    EXPECT_NE(log.find("Deactivated filecluster " + clusterPath("/m/b") + "\n"), std::string::npos);
+    EXPECT_NE(unloadLog().find("Deactivated filecluster " + clusterPath("/m/b") + "\n"), std::string::npos);
     EXPECT_EQ(get("/m/a"), "kept");
 }
 
@@ -207,26 +202,11 @@ TEST_F(FileStoreTest, DiskFilesAreReplacedAtomically) {
     EXPECT_EQ(get(folder / "missing", "re"), std::nullopt);
 }
 
-TEST_F(FileStoreTest, AFailedClusterWriteKeepsTheClusterDirtyAndLoaded) {
-    ASSERT_TRUE(put("/m/a", std::string(200, 'a')));
-    {
-        const FileSizeLimit limit(100);
-        flushLog();
-        now += 6000;
-        store.storeUnloadIdle();
-    }
-    EXPECT_FALSE(std::filesystem::exists(clusterPath("/m/a")));
-    EXPECT_NE(flushLog(), "");
-    EXPECT_EQ(TempFolder::read(clusterPath("/m/a")).size(), 8u + 12u + 4u + 200u);
-}
-
 TEST_F(FileStoreTest, DamagedClusterFilesKeepTheirWholeEntriesAndACopy) {
     const std::string damaged = u32(0) + u32(3) + entry("abc", "one") + entry("abc2", "two").substr(0, 15);
     const std::string path = folder / "11.dat";
     TempFolder::write(path, damaged);
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(get("abc"), "one");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged cluster file " + path + "\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_EQ(get("abc"), "one"); }), "Damaged cluster file " + path + "\n");
     EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
     flushLog();
     EXPECT_EQ(TempFolder::read(path), u32(0) + u32(1) + entry("abc", "one"));
@@ -234,9 +214,7 @@ TEST_F(FileStoreTest, DamagedClusterFilesKeepTheirWholeEntriesAndACopy) {
     FileStore other;
     other.storeOpen(folder.path());
     TempFolder::write(path, u32(0) + u32(0xFFFFFFFFu) + u32(0) + u32(0xFFFFFFF0u));
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(other.storeFileOpen("abc", "r"), nullptr);
-    EXPECT_NE(testing::internal::GetCapturedStdout(), "");
+    EXPECT_NE(capturedOutput([&] { EXPECT_EQ(other.storeFileOpen("abc", "r"), nullptr); }), "");
 }
 
 // Bytes a reader has parsed stay only on disk: every later write, rename and read must
@@ -319,21 +297,19 @@ TEST_F(FileStoreTest, FailedWritesAreReportedOnceAndWrittenAtAFlushOnceTheyCan) 
         const FileSizeLimit limit(100);
         EXPECT_FALSE(store.writeDiskFile(settings, bytes(std::string(150, 'x'))));
         EXPECT_FALSE(store.writeDiskFile(settings, bytes("newest " + std::string(150, 'y'))));
-        testing::internal::CaptureStdout();
-        EXPECT_FALSE(store.storeFlush());
-        EXPECT_FALSE(store.storeFlush());
-        now += 6000;
-        store.storeUnloadIdle();
-        testing::internal::GetCapturedStdout();
+        capturedOutput([&] {
+            EXPECT_FALSE(store.storeFlush());
+            EXPECT_FALSE(store.storeFlush());
+            now += 6000;
+            store.storeUnloadIdle();
+        });
     }
     EXPECT_EQ(reports, (std::vector<std::string>{"Error writing " + settings + ": File too large\n",
                                                  "Error writing " + clusterPath("/m/a") + ": File too large\n"}));
     EXPECT_EQ(TempFolder::read(settings), "stored");
     EXPECT_FALSE(std::filesystem::exists(clusterPath("/m/a")));
 
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(store.storeFlush());
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = capturedOutput([&] { EXPECT_TRUE(store.storeFlush()); });
     EXPECT_NE(log.find("Wrote " + settings + " again\n"), std::string::npos);
     EXPECT_NE(log.find("Wrote " + clusterPath("/m/a") + " again\n"), std::string::npos);
     EXPECT_EQ(TempFolder::read(settings), "newest " + std::string(150, 'y'));
@@ -353,9 +329,8 @@ TEST_F(FileStoreTest, FailedWritesAreReportedOnceAndWrittenAtAFlushOnceTheyCan) 
 TEST(FileStoreFolder, AMissingStoreFolderIsCreatedAgainOnlyInsideItsParent) {
     TempFolder settings;
     FileStore store;
-    testing::internal::CaptureStdout();
-    store.storeOpen(settings / "database");
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Created the missing folder " + settings / "database\n");
+    EXPECT_EQ(capturedOutput([&] { store.storeOpen(settings / "database"); }),
+              "Created the missing folder " + settings / "database\n");
     const auto put = [&store](const std::string& path) {
         auto handle = store.storeFileOpen(path, "w");
         storeWrite(*handle, 4, "data");
@@ -363,9 +338,7 @@ TEST(FileStoreFolder, AMissingStoreFolderIsCreatedAgainOnlyInsideItsParent) {
     };
     ASSERT_TRUE(put("/m/a"));
     std::filesystem::remove_all(settings / "database");
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(store.storeFlush());
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = capturedOutput([&] { EXPECT_TRUE(store.storeFlush()); });
     EXPECT_NE(log.find("Created the missing folder " + settings / "database\n"), std::string::npos);
     EXPECT_TRUE(std::filesystem::exists(settings / ("database/" + std::to_string(FileStore::clusterNumber("/m/a")) + ".dat")));
 
@@ -373,13 +346,10 @@ TEST(FileStoreFolder, AMissingStoreFolderIsCreatedAgainOnlyInsideItsParent) {
     orphan.storeOpen(settings / "gone/database");
     auto handle = orphan.storeFileOpen("/m/a", "w");
     storeFileClose(std::move(handle));
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(orphan.storeFlush());
-    EXPECT_NE(testing::internal::GetCapturedStdout().find("Error writing " + settings / "gone/database/"), std::string::npos);
+    const std::string failed = capturedOutput([&] { EXPECT_FALSE(orphan.storeFlush()); });
+    EXPECT_NE(failed.find("Error writing " + settings / "gone/database/"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(settings / "gone"));
-    testing::internal::CaptureStdout();
-    orphan.storeClose();
-    testing::internal::GetCapturedStdout();
+    capturedOutput([&] { orphan.storeClose(); });
 }
 
 TEST_F(FileStoreTest, AUserChangeMakesTheNextFlushDueWithinHalfASecond) {
@@ -418,13 +388,13 @@ TEST_F(FileStoreTest, TimedWorkIsToldAndAFlushGoesOneClusterAStep) {
     store.storeFlushSoon();
     EXPECT_EQ(store.untilTimedWork(), 500u);
 
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(store.storeFlushStep());
-    EXPECT_FALSE(store.flushDue());
-    EXPECT_TRUE(store.hasUnwritten());
-    EXPECT_FALSE(store.storeFlushStep());
-    EXPECT_TRUE(store.storeFlushStep());
-    const std::string log = testing::internal::GetCapturedStdout();
+    const std::string log = capturedOutput([&] {
+        EXPECT_FALSE(store.storeFlushStep());
+        EXPECT_FALSE(store.flushDue());
+        EXPECT_TRUE(store.hasUnwritten());
+        EXPECT_FALSE(store.storeFlushStep());
+        EXPECT_TRUE(store.storeFlushStep());
+    });
     EXPECT_EQ(std::count(log.begin(), log.end(), '\n'), 2) << log;
     EXPECT_FALSE(store.hasUnwritten());
     EXPECT_EQ(TempFolder::read(clusterPath(paths[1])).size(), 8u + 12u + paths[1].size() + 3u);
@@ -433,16 +403,14 @@ TEST_F(FileStoreTest, TimedWorkIsToldAndAFlushGoesOneClusterAStep) {
     ASSERT_TRUE(put(paths[0], std::string(200, 'a')));
     {
         const FileSizeLimit limit(100);
-        testing::internal::CaptureStdout();
-        while (!store.storeFlushStep()) {
-        }
-        testing::internal::GetCapturedStdout();
+        capturedOutput([&] {
+            while (!store.storeFlushStep()) {
+            }
+        });
     }
     EXPECT_TRUE(store.hasUnwritten());
     now += 6000;
     EXPECT_EQ(store.untilTimedWork(), 0u);  // the clean cluster is idle; the failing one is not counted
-    testing::internal::CaptureStdout();
-    store.storeUnloadIdle();
-    testing::internal::GetCapturedStdout();
+    unloadLog();
     EXPECT_EQ(store.untilTimedWork(), std::nullopt);
 }

@@ -9,6 +9,7 @@
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
 #include "storage/StoreHandle.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -113,10 +114,6 @@ TEST_F(NodeFileTest, IniFilesGiveOneUpperCaseKeyPerSetting) {
     TempFolder::write(path, "port = 1300\r\n#PORT=1\r\n=5\r\naccess=1.2.3.4\r\nPort=1400\r\n\tgap=x\r\n late=1\r\nAFTER=1\r\n");
     Node root;
     ASSERT_TRUE(loadIniFile(root, path));
-    EXPECT_STREQ(root.childValue("PORT", nullptr), "1400");
-    EXPECT_STREQ(root.childValue("ACCESS", nullptr), "1.2.3.4");
-    EXPECT_STREQ(root.childValue("GAP", nullptr), "x");
-    EXPECT_EQ(root.childValue("AFTER", nullptr), nullptr);
     EXPECT_EQ(dump(root), "0:PORT=1400|0:ACCESS=1.2.3.4|0:GAP=x|");
 
     Node spaced;
@@ -134,22 +131,18 @@ TEST_F(NodeFileTest, ADamagedOwnFileIsKeptBesideItAndReadPastTheFault) {
     const std::string damaged = "SEARCH Rate 5\n QUERY $rate == 5\n    QUERY lost\nSEARCH New\n QUERY $new\n";
     TempFolder::write(path, damaged);
     Node filters;
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(loadOwnNodeFile(filters, path));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + path + ", kept as " + path + ".damaged\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(loadOwnNodeFile(filters, path)); }),
+              "Damaged file " + path + ", kept as " + path + ".damaged\n");
     EXPECT_EQ(dump(filters), "0:SEARCH=Rate 5|1:QUERY=$rate == 5|0:SEARCH=New|1:QUERY=$new|");
     EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
 
     // Saved whole and read again: nothing to keep. Damaged again: the first copy stays.
     ASSERT_TRUE(saveNodeFile(filters, path, true));
     Node again;
-    testing::internal::CaptureStdout();
-    loadOwnNodeFile(again, path);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(capturedOutput([&] { loadOwnNodeFile(again, path); }), "");
     TempFolder::write(path, "A\n   B\n");
-    testing::internal::CaptureStdout();
-    loadOwnNodeFile(again, path);
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + path + ", kept as " + path + ".damaged.2\n");
+    EXPECT_EQ(capturedOutput([&] { loadOwnNodeFile(again, path); }),
+              "Damaged file " + path + ", kept as " + path + ".damaged.2\n");
     EXPECT_EQ(TempFolder::read(path + ".damaged"), damaged);
 
     // Too big to read (sparse, so cheap): moved aside whole, since a save would replace it.
@@ -157,9 +150,8 @@ TEST_F(NodeFileTest, ADamagedOwnFileIsKeptBesideItAndReadPastTheFault) {
     TempFolder::write(huge, "AUDIO /a.mp3\n");
     std::filesystem::resize_file(huge, 5ull << 30);
     Node none;
-    testing::internal::CaptureStdout();
-    EXPECT_FALSE(loadOwnNodeFile(none, huge));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Damaged file " + huge + ", kept as " + huge + ".damaged\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_FALSE(loadOwnNodeFile(none, huge)); }),
+              "Damaged file " + huge + ", kept as " + huge + ".damaged\n");
     EXPECT_FALSE(std::filesystem::exists(huge));
     EXPECT_EQ(std::filesystem::file_size(huge + ".damaged"), 5ull << 30);
     EXPECT_FALSE(loadOwnNodeFile(none, folder / "missing.vmr"));

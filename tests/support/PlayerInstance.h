@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -58,6 +59,23 @@ public:
         if (!audioSet) environment.emplace_back("VELMORANT_AUDIO=null");
         environment.insert(environment.end(), environment_.begin(), environment_.end());
         return std::make_unique<ChildProcess>(program() + "velmorant", arguments, environment, name);
+    }
+
+    // Later starts find, first on their PATH, an xdg-open of the test's own that notes every
+    // address it is given; returns that PATH entry for other processes.
+    std::string fakeDesktopOpener() {
+        const std::string bin = root_.path() + "bin";
+        TempFolder::write(bin + "/xdg-open", "#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + root_.path() + "opened'\n");
+        std::filesystem::permissions(bin + "/xdg-open", std::filesystem::perms::owner_all);
+        environment_.push_back("PATH=" + bin + ":" + std::getenv("PATH"));
+        return environment_.back();
+    }
+    // The addresses the fake xdg-open was given, a line each; empty when none came in five seconds.
+    std::string opened() const {
+        const std::string path = root_.path() + "opened";
+        if (!waitUntil([&] { return std::filesystem::exists(path); }, std::chrono::seconds(5))) return {};
+        std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the rest of a line
+        return TempFolder::read(path);
     }
 
     // The running instance listens for second instances once its main loop is up.

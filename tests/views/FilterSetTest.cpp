@@ -8,6 +8,7 @@
 #include "library/StatusBoard.h"
 #include "storage/Node.h"
 #include "storage/NodeFile.h"
+#include "support/CapturedOutput.h"
 #include "support/TempFolder.h"
 #include "views/Expression.h"
 #include "views/FilterSet.h"
@@ -100,10 +101,9 @@ TEST_F(SmallLibrary, QueriesReadTheEntryTheWayTheyAreWritten) {
     EXPECT_EQ(shownFor("CONTAINS_ALL($genre, 'rock', 'roll')"), "roll.mp3 ");
     EXPECT_EQ(shownFor("Days(\"PLAYTIME\") == 19675"), kAll);
 
-    testing::internal::CaptureStdout();
-    EXPECT_EQ(shownFor("$rate >="), "rock.mp3 hard.mp3 roll.mp3 my_song.ogg ");
     // Once per rebuild, not once per entry.
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Unexpected end at position 6\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_EQ(shownFor("$rate >="), "rock.mp3 hard.mp3 roll.mp3 my_song.ogg "); }),
+              "Unexpected end at position 6\n");
     ASSERT_TRUE(board.error().has_value());
     EXPECT_EQ(board.error()->text, "Unexpected end at position 6\n");
 }
@@ -212,8 +212,7 @@ TEST(FilterSetFile, AnUnreadableFileGivesTheDefaultsAndSavesFailLoudly) {
     EXPECT_STREQ(filters.filters().findChild("SEARCH", 16)->childValue("QUERY", nullptr), "Days(\"ADDED\") <= 28");
     EXPECT_EQ(filters.filters().findChild("SEARCH", 17), nullptr);
 
-    testing::internal::CaptureStdout();
-    EXPECT_TRUE(filters.setFilter(0, "Kept", "$rate == 2"));
-    EXPECT_EQ(testing::internal::GetCapturedStdout(), "Error saving " + path + "\n");
+    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(filters.setFilter(0, "Kept", "$rate == 2")); }),
+              "Error saving " + path + "\n");
     EXPECT_STREQ(filters.filters().firstChild()->value(), "Kept");
 }

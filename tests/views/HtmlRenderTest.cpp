@@ -4,6 +4,7 @@
 #include <string>
 
 #include "ViewFixture.h"
+#include "support/CapturedOutput.h"
 #include "views/DiagnosticPagesHtml.h"
 #include "views/FilterHtml.h"
 #include "views/LibraryPageHtml.h"
@@ -119,10 +120,10 @@ TEST_F(HtmlRenderTest, FolderPagesHoldWholeFoldersAndFlatPagesCountRows) {
     EXPECT_NE(second.find(head(folder / "C", 2) + kFolderColumns + row(at(13).id, "c000.mp3", "01:00", "0")),
               std::string::npos);
 
-    testing::internal::CaptureStdout();
-    view.setFlat(true);
-    view.setPage(1);
-    testing::internal::GetCapturedStdout();
+    capturedOutput([&] {
+        view.setFlat(true);
+        view.setPage(1);
+    });
     second = page();
     EXPECT_NE(second.find("<span class='pagenum'>1</span> <span class='currpagenum'>2</span> </div>" + kFlatColumns +
                           row(at(10).id, at(10).node->value(), "01:00", "0")),

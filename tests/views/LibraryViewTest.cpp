@@ -25,9 +25,8 @@ TEST_F(LibraryViewTest, FolderAndFlatOrderTimesAndPendingTagsOfListedEntriesOnly
 
     // Unmatched entries never wait for tags; every visited folder stays a folder.
     filters.setSearch("live.mp3");
-    testing::internal::CaptureStdout();
-    view.rebuildView(false);
-    EXPECT_TRUE(std::regex_match(testing::internal::GetCapturedStdout(), std::regex("Processtime: \\d+ ms\\.\n")));
+    const std::string log = capturedOutput([&] { view.rebuildView(false); });
+    EXPECT_TRUE(std::regex_match(log, std::regex("Processtime: \\d+ ms\\.\n")));
     EXPECT_EQ(listed(), "live.mp3");
     EXPECT_TRUE(repository.pendingTags.empty());
     EXPECT_EQ(view.folders().size(), 3u);

@@ -35,15 +35,11 @@ protected:
         Node settings;
         settings.appendChild("USER", "username")->appendChild("REPOSITORY_PATHS", paths);
         ASSERT_TRUE(saveNodeFile(settings, folder / "repository.vmr", true));
-        testing::internal::CaptureStdout();
-        repository.open(folder / "repository.vmr", folder / "radio2.vmr");
-        testing::internal::GetCapturedStdout();
+        capturedOutput([this] { repository.open(folder / "repository.vmr", folder / "radio2.vmr"); });
         rebuild();
     }
     void rebuild() {
-        testing::internal::CaptureStdout();
-        view.rebuildView(true);
-        testing::internal::GetCapturedStdout();
+        capturedOutput([this] { view.rebuildView(true); });
     }
 
     std::string listed() {
