@@ -29,7 +29,9 @@ protected:
         ASSERT_EQ(songs_.size(), 5u);
     }
     void TearDown() override {
-        if (running_) EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        if (running_) {
+            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        }
     }
 
     std::string queue() const { return player_.body("/listqueue"); }

@@ -62,7 +62,9 @@ protected:
         player_.body("/scan");
     }
     void TearDown() override {
-        if (running_) EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        if (running_) {
+            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        }
     }
 
     std::string artist() const { return music_ + "/Artist"; }

@@ -21,7 +21,9 @@ protected:
         return songs_.size() == songs.size();
     }
     void TearDown() override {
-        if (running_) EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        if (running_) {
+            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        }
     }
     std::string music() const { return player_.root() + "music"; }
     std::string value(const std::string& key) const {

@@ -27,7 +27,9 @@ protected:
         songId_ = ids[0].substr(1);
     }
     void TearDown() override {
-        if (running_) EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        if (running_) {
+            EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+        }
     }
 
     std::string request(const std::string& path, const std::string& headers) const {
