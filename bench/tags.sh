@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # The first scan of a generated library of N songs (default 100,000) into a fresh settings
-# folder, with the files in the cache (the library is walked once before): the time from
+# folder, with the files in the cache (the library is walked once before), or with COLD=1
+# with their contents dropped from it just before the scan (folders and names stay cached,
+# and no other file's pages are touched): the time from
 # "/scan" until the merge and until every tag is read, and the answer times of "/fetch",
 # asked every 20 ms meanwhile (from connect to the last byte), during the walk and merge
 # and while tags are read. BASELINE=path/to/velmorant measures that
@@ -16,12 +18,25 @@ library=/tmp/velmorant-bench-lib-$files
 generated_library "$library" "$files" --images
 find "$library" -type f -exec cat {} + > /dev/null  # a warm cache
 
+# Drops the cached contents of the library's files, and of no other file.
+evict_library() {
+    python3 - "$library" <<'EOF'
+import os, sys
+for folder, _, files in os.walk(sys.argv[1]):
+    for name in files:
+        handle = os.open(os.path.join(folder, name), os.O_RDONLY)
+        os.posix_fadvise(handle, 0, 0, os.POSIX_FADV_DONTNEED)
+        os.close(handle)
+EOF
+}
+
 new_work
 base=http://127.0.0.1:$port
 
 # measure NAME EXECUTABLE
 measure() {
     start_fresh_player "$1" "$2" "$library"
+    [ -z "${COLD:-}" ] || evict_library
     : > "$work/walk.times"
     : > "$work/tags.times"
     local started merged="" done status phase=walk
