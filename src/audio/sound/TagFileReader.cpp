@@ -124,9 +124,10 @@ bool ffmpegFindsNoTags(const TagLib::File& file, TagFileStream& stream) {
 
 }  // namespace
 
-int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint32_t& lengthMs) {
+int readTagFile(std::string_view path, bool accurateLength, TagList& tags, TagFileFacts& facts) {
     installRiffInfoText();
     TagFileStream stream{std::string(path)};
+    if (stream.isOpen()) facts.bytes = static_cast<uint64_t>(stream.length());
     const TagLib::FileRef file(&stream, true, TagLib::AudioProperties::Fast);
     const bool tagged = !file.isNull();
     if (tagged) addTagLibTags(*file.file(), tags);
@@ -139,13 +140,13 @@ int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint3
     if (lengthKnown) {
         // A file FFmpeg cannot open keeps the tags TagLib found: none.
         if (!tagsFound && !ffmpegFindsNoTags(*file.file(), stream)) MediaInput::readFileTags(path, tags);
-        lengthMs = static_cast<uint32_t>(taggedLength);
+        facts.lengthMs = static_cast<uint32_t>(taggedLength);
         return kSoundOk;
     }
     std::unique_ptr<MediaInput> input;
     const int result = MediaInput::openFile(path, input);
     if (result != kSoundOk) return result;
     if (!tagsFound) input->copyTags(tags);
-    lengthMs = input->lengthMs();
+    facts.lengthMs = input->lengthMs();
     return kSoundOk;
 }
