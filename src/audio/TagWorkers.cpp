@@ -1,6 +1,7 @@
 #include "audio/TagWorkers.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/ReadAhead.h"
 
@@ -9,8 +10,9 @@ namespace {
 // The poster is woken for this many results at once: one wake-up a file cost the main
 // loop a pass of its own for each.
 constexpr size_t kResultsPerWake = 16;
-// Read ahead for this many jobs after the disk was last needed, by a file or by reading ahead.
-constexpr int kColdJobs = 256;
+// Read ahead for this many jobs after the disk was last needed, by a file or by reading
+// ahead: a cold cache needs it at nearly every job, a stray uncached file soon stops it.
+constexpr int kColdJobs = 32;
 // A tag at a file's end lies within its last bytes; songs whose tags name nothing are
 // digested by as many.
 constexpr uint64_t kEndBytes = 64 * 1024;
@@ -53,6 +55,7 @@ void TagWorkers::dropAll() {
 }
 
 void TagWorkers::run(const std::stop_token& stop) {
+    uint64_t diskReads = threadDiskReads();
     for (;;) {
         std::shared_ptr<Job> job;
         std::vector<std::string> ahead;
@@ -65,9 +68,9 @@ void TagWorkers::run(const std::stop_token& stop) {
         bool cold = false;
         for (const std::string& path : ahead) cold = readAhead(path, kEndBytes) || cold;
         auto result = std::make_unique<Result>();
-        const uint64_t diskReads = threadDiskReads();
         reader_(result->values, result->messages, job->path, job->logName);
-        cold = threadDiskReads() != diskReads || cold;
+        const uint64_t readsNow = threadDiskReads();
+        cold = readsNow != std::exchange(diskReads, readsNow) || cold;
         bool wake = false;
         {
             const std::lock_guard guard(mutex_);
