@@ -5,8 +5,9 @@
 # and no other file's pages are touched): the time from
 # "/scan" until the merge and until every tag is read, and the answer times of "/fetch",
 # asked every 20 ms meanwhile (from connect to the last byte), during the walk and merge
-# and while tags are read. BASELINE=path/to/velmorant measures that
-# executable first, in the same run.
+# and while tags are read, and the CPU the player took from "/scan" until every tag was
+# read (all its threads; the figure a loaded machine disturbs least). BASELINE=path/to/velmorant
+# measures that executable first, in the same run.
 #   bench/tags.sh [files]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -39,7 +40,8 @@ measure() {
     [ -z "${COLD:-}" ] || evict_library
     : > "$work/walk.times"
     : > "$work/tags.times"
-    local started merged="" done status phase=walk
+    local started merged="" done status phase=walk cpu
+    cpu=$(cpu_ticks)
     started=$(date +%s%N)
     curl -s -o /dev/null "$base/scan"
     while :; do
@@ -53,11 +55,16 @@ measure() {
         sleep 0.02
     done
     done=$(date +%s%N)
+    cpu=$(( $(cpu_ticks) - cpu ))
     quit_player
-    echo "$1: scan until merged $(( (merged - started) / 1000000 )) ms, until every tag is read $(( (done - started) / 1000000 )) ms"
+    echo "$1: scan until merged $(( (merged - started) / 1000000 )) ms, until every tag is read $(( (done - started) / 1000000 )) ms," \
+         "CPU $(( cpu * 1000 / $(getconf CLK_TCK) )) ms"
     summary "/fetch during the walk and merge" "$work/walk.times"
     summary "/fetch while tags are read" "$work/tags.times"
 }
+
+# The player's CPU so far, user and system, in clock ticks.
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$player/stat"; }
 
 # summary TITLE FILE: percentiles of the answer times in seconds, one a line
 summary() {
