@@ -71,8 +71,8 @@ int main() {
         {"type check (stat)", [](const std::string& path) { statDiskFile(path); }},
         {"TagLib, FFmpeg where needed", [](const std::string& path) {
              TagList tags;
-             uint32_t length = 0;
-             readTagFile(path, false, tags, length);
+             TagFileFacts facts;
+             readTagFile(path, false, tags, facts);
          }},
         {"size and digest kept for moves", [](const std::string& path) {
              if (const auto status = statDiskFile(path)) songDigest(path, status->size);

@@ -9,8 +9,10 @@
 
 bool readCandidateTags(std::string_view path, Node& tags, uint32_t& lengthMs) {
     TagList read;
-    lengthMs = 0;
-    if (readTagFile(path, false, read, lengthMs) != kSoundOk) return false;
+    TagFileFacts facts;
+    const bool readable = readTagFile(path, false, read, facts) == kSoundOk;
+    lengthMs = facts.lengthMs;
+    if (!readable) return false;
     for (size_t index = 0; const std::optional<SoundTag> tag = read.at(index); ++index) storeTag(tags, *tag);
     return true;
 }

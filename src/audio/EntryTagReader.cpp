@@ -24,13 +24,16 @@ std::string minutesAndSeconds(uint32_t ms) {
 
 // What a later scan recognises the file by once it is moved: its size, which picks the few
 // new files to compare, then its tags; the content digest only for a song whose tags name
-// nothing, which has nothing else to tell it by.
-void keepRecognisable(Node& entry, std::string_view path) {
-    const std::optional<DiskFileStatus> status = statDiskFile(path);
-    if (!status) return;
-    entry.setChild(entry::kSize, std::to_string(status->size));
+// nothing, which has nothing else to tell it by. The size read with the tags saves asking again.
+void keepRecognisable(Node& entry, std::string_view path, std::optional<uint64_t> bytes) {
+    if (!bytes) {
+        const std::optional<DiskFileStatus> status = statDiskFile(path);
+        if (!status) return;
+        bytes = status->size;
+    }
+    entry.setChild(entry::kSize, std::to_string(*bytes));
     if (namedByTags(entry)) return;
-    if (const std::optional<std::string> digest = songDigest(path, status->size)) {
+    if (const std::optional<std::string> digest = songDigest(path, *bytes)) {
         entry.setChild(entry::kDigest, *digest);
     }
 }
@@ -64,6 +67,6 @@ bool EntryTagReader::readSong(Node& entry, std::string_view path, std::string_vi
     for (int index = 0; sound.getTag(index, tag) == kSoundOk; ++index) {
         if (storeTag(entry, tag)) changed = true;
     }
-    keepRecognisable(entry, path);
+    keepRecognisable(entry, path, sound.fileBytes());
     return changed;
 }

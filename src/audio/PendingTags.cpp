@@ -14,7 +14,7 @@
 namespace {
 
 // Enough files in flight to keep every worker busy and, with a cold cache, the disk too.
-constexpr size_t kPostedPerWorker = 32;
+constexpr size_t kPostedPerWorker = 64;
 
 }  // namespace
 

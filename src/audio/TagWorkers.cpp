@@ -1,12 +1,21 @@
 #include "audio/TagWorkers.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "platform/ReadAhead.h"
 
 namespace {
 
 // The poster is woken for this many results at once: one wake-up a file cost the main
 // loop a pass of its own for each.
 constexpr size_t kResultsPerWake = 16;
+// Read ahead for this many jobs after the disk was last needed, by a file or by reading
+// ahead: a cold cache needs it at nearly every job, a stray uncached file soon stops it.
+constexpr int kColdJobs = 32;
+// A tag at a file's end lies within its last bytes; songs whose tags name nothing are
+// digested by as many.
+constexpr uint64_t kEndBytes = 64 * 1024;
 
 }  // namespace
 
@@ -46,23 +55,42 @@ void TagWorkers::dropAll() {
 }
 
 void TagWorkers::run(const std::stop_token& stop) {
+    uint64_t diskReads = threadDiskReads();
     for (;;) {
         std::shared_ptr<Job> job;
+        std::vector<std::string> ahead;
         {
             std::unique_lock guard(mutex_);
             job = nextToRead(guard, stop);
             if (!job) return;
+            if (coldJobs_ > 0) ahead = toReadAhead();
         }
+        bool cold = false;
+        for (const std::string& path : ahead) cold = readAhead(path, kEndBytes) || cold;
         auto result = std::make_unique<Result>();
         reader_(result->values, result->messages, job->path, job->logName);
+        const uint64_t readsNow = threadDiskReads();
+        cold = readsNow != std::exchange(diskReads, readsNow) || cold;
         bool wake = false;
         {
             const std::lock_guard guard(mutex_);
             job->result = std::move(result);
+            coldJobs_ = cold ? kColdJobs : std::max(coldJobs_ - 1, 0);
             wake = worthTaking();
         }
         if (wake) done_.notify();
     }
+}
+
+// The files of the jobs not begun that no worker has read ahead yet.
+std::vector<std::string> TagWorkers::toReadAhead() {
+    std::vector<std::string> paths;
+    for (const auto& job : jobs_) {
+        if (job->begun || job->readAhead) continue;
+        job->readAhead = true;
+        paths.push_back(job->path);
+    }
+    return paths;
 }
 
 // Enough results wait at the front, or every job is read, so the last ones never wait.

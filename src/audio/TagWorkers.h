@@ -2,7 +2,9 @@
 // Threads that read songs' tags from their files without the application lock, as many as
 // asked: a job names a file; its result is a node of its own holding the values the entry
 // is to get, and the messages reading posted. Results are taken in the order of the jobs.
-// Every operation but the workers' own is for one thread, the one that posts.
+// Once reading waits on the disk, the workers also set the system reading the files of the
+// jobs waiting, so that many are read at once. Every operation but the workers' own is for
+// one thread, the one that posts.
 
 #include <condition_variable>
 #include <deque>
@@ -48,11 +50,13 @@ private:
         std::string path;
         std::string logName;
         bool begun = false;
+        bool readAhead = false;
         std::unique_ptr<Result> result;  // set once read
     };
 
     void run(const std::stop_token& stop);
     std::shared_ptr<Job> nextToRead(std::unique_lock<std::mutex>& guard, const std::stop_token& stop);
+    std::vector<std::string> toReadAhead();
     bool worthTaking() const;
 
     Reader reader_;
@@ -60,5 +64,6 @@ private:
     std::mutex mutex_;
     std::condition_variable_any posted_;
     std::deque<std::shared_ptr<Job>> jobs_;  // oldest first; shared with the worker reading one
+    int coldJobs_ = 0;  // jobs still to read ahead for since the disk was last needed
     std::vector<std::jthread> threads_;      // last: they stop and join first
 };

@@ -107,10 +107,12 @@ void RepositoryFolder::sortEntries() {
 
 void RepositoryFolder::addChild(std::unique_ptr<RepositoryFolder> child) {
     child->parent_ = this;
-    const std::string_view name = child->name();
-    const auto after = std::find_if(children_.begin(), children_.end(), [name](const auto& sibling) {
-        return lessNoCase(name, sibling->name());
-    });
+    // The children stay in name order, so the place is found by halving: a walk along them
+    // for each new one made merging a music folder of thousands of artists quadratic.
+    const auto after = std::upper_bound(children_.begin(), children_.end(), child->name(),
+                                        [](std::string_view name, const auto& sibling) {
+                                            return lessNoCase(name, sibling->name());
+                                        });
     children_.insert(after, std::move(child));
 }
 

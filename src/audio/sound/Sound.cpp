@@ -20,7 +20,10 @@ constexpr size_t kStreamBufferBytes = 64 * 1024;
 
 int Sound::openForTags(std::string_view path, bool accurateLength, std::unique_ptr<Sound>& sound) {
     std::unique_ptr<Sound> opened(new Sound());
-    const int result = readTagFile(path, accurateLength, *opened->tags_, opened->lengthMs_);
+    TagFileFacts facts;
+    const int result = readTagFile(path, accurateLength, *opened->tags_, facts);
+    opened->lengthMs_ = facts.lengthMs;
+    opened->fileBytes_ = facts.bytes;
     if (result == kSoundOk) sound = std::move(opened);
     return result;
 }

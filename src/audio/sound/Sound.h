@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,8 @@ public:
 
     // kEndlessLength for a stream; 0 when the file tells no length.
     int getLength(uint32_t& ms) const;
+    // A file opened for tags: its size in bytes as it was read, when that is known.
+    std::optional<uint64_t> fileBytes() const { return fileBytes_; }
     // A stream's percent buffered is the fill of its network buffer; files report 0.
     int getOpenState(OpenState& state, unsigned& percentBuffered, bool& starving) const;
     // Tags by index until kSoundErrTagNotFound. A stream's tags change as it plays.
@@ -57,6 +60,7 @@ private:
     Mixer* mixer_ = nullptr;
     std::shared_ptr<TagList> tags_ = std::make_shared<TagList>();
     uint32_t lengthMs_ = 0;
+    std::optional<uint64_t> fileBytes_;
     std::shared_ptr<ByteRing> ring_;
     std::shared_ptr<NetReader> reader_;
     std::shared_ptr<StreamDecoder> decoder_;

@@ -105,11 +105,29 @@ void addTagLibTags(TagLib::File& file, TagList& tags) {
     if (mpeg) addId3Genre(*mpeg, tags);
 }
 
+// FFmpeg takes an MPEG file's tags from an ID3v2 tag at its start and an ID3v1 tag at its
+// end alone: a file that starts with a frame and ends without "TAG" holds none for it
+// either, and opening it would try every demuxer first (costing more than TagLib's read).
+bool ffmpegFindsNoTags(const TagLib::File& file, TagFileStream& stream) {
+    if (!dynamic_cast<const TagLib::MPEG::File*>(&file)) return false;
+    stream.seek(0);
+    const TagLib::ByteVector start = stream.readBlock(2);
+    if (start.size() < 2 || static_cast<unsigned char>(start[0]) != 0xFF ||
+        (static_cast<unsigned char>(start[1]) & 0xE0) != 0xE0) {
+        return false;
+    }
+    constexpr long kId3v1Bytes = 128;
+    if (stream.length() < kId3v1Bytes) return true;
+    stream.seek(-kId3v1Bytes, TagLib::IOStream::End);
+    return !stream.readBlock(3).startsWith("TAG");
+}
+
 }  // namespace
 
-int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint32_t& lengthMs) {
+int readTagFile(std::string_view path, bool accurateLength, TagList& tags, TagFileFacts& facts) {
     installRiffInfoText();
     TagFileStream stream{std::string(path)};
+    if (stream.isOpen()) facts.bytes = static_cast<uint64_t>(stream.length());
     const TagLib::FileRef file(&stream, true, TagLib::AudioProperties::Fast);
     const bool tagged = !file.isNull();
     if (tagged) addTagLibTags(*file.file(), tags);
@@ -121,14 +139,14 @@ int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint3
     const bool lengthKnown = taggedLength > 0 && !accurateLength;
     if (lengthKnown) {
         // A file FFmpeg cannot open keeps the tags TagLib found: none.
-        if (!tagsFound) MediaInput::readFileTags(path, tags);
-        lengthMs = static_cast<uint32_t>(taggedLength);
+        if (!tagsFound && !ffmpegFindsNoTags(*file.file(), stream)) MediaInput::readFileTags(path, tags);
+        facts.lengthMs = static_cast<uint32_t>(taggedLength);
         return kSoundOk;
     }
     std::unique_ptr<MediaInput> input;
     const int result = MediaInput::openFile(path, input);
     if (result != kSoundOk) return result;
     if (!tagsFound) input->copyTags(tags);
-    lengthMs = input->lengthMs();
+    facts.lengthMs = input->lengthMs();
     return kSoundOk;
 }

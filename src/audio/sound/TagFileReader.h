@@ -4,6 +4,7 @@
 // TagLib cannot, and the tags of files TagLib finds none in.
 
 #include <cstdint>
+#include <optional>
 #include <string_view>
 
 class TagList;
@@ -12,4 +13,8 @@ class TagList;
 // the file holds a cover picture. With `accurateLength`
 // (tracker modules, which state no length) FFmpeg measures the length. A sound result
 // code: a file that neither can read as audio fails.
-int readTagFile(std::string_view path, bool accurateLength, TagList& tags, uint32_t& lengthMs);
+struct TagFileFacts {
+    uint32_t lengthMs = 0;
+    std::optional<uint64_t> bytes;  // the file's size as it was read; unset when TagLib could not open it
+};
+int readTagFile(std::string_view path, bool accurateLength, TagList& tags, TagFileFacts& facts);

@@ -15,7 +15,9 @@ constexpr long kWindowBytes = 16 * 1024;
 TagFileStream::TagFileStream(std::string path)
     : path_(std::move(path)), file_(::open(path_.c_str(), O_RDONLY | O_CLOEXEC)) {
     struct stat status {};
-    if (file_.valid() && ::fstat(file_.get(), &status) == 0) size_ = static_cast<long>(status.st_size);
+    // Its size is known, or it counts as not open.
+    if (file_.valid() && ::fstat(file_.get(), &status) != 0) file_.reset();
+    size_ = file_.valid() ? static_cast<long>(status.st_size) : 0;
 }
 
 TagLib::ByteVector TagFileStream::readBlock(unsigned long length) {
