@@ -47,6 +47,7 @@ MainLoop::MainLoop(Application& application, FileStore& store, LocalChannel& mai
     : application_(application),
       store_(store),
       mailbox_(mailbox),
+      letGo_(letGoOf(application)),
       tags_(*application.audioEngine, application.statusBoard, std::max(1u, std::thread::hardware_concurrency())) {}
 
 void MainLoop::run() {
@@ -75,7 +76,7 @@ int MainLoop::runPass() {
     application_.statusBoard.expire(application_.currentTime);
     storeReadTags();
     flushStore();
-    store_.storeUnloadIdle();
+    store_.storeUnloadIdle(letGo_);
     application_.audioEngine->update();
     handlePlaybackSignal();
     return untilNextWork();
@@ -96,11 +97,11 @@ void MainLoop::storeReadTags() {
 
 // Play counts and tags wait ten seconds from the change that found the store clean; a
 // user's change asks for sooner. A clean store sets no timer. Each pass writes one
-// cluster, so requests wait for one file's write at most.
+// cluster, with the lock let go while the file is written and synced.
 void MainLoop::flushStore() {
     const int64_t now = application_.currentTime;
     if (flushing_) {
-        if (!store_.storeFlushStep()) return;
+        if (!store_.storeFlushStep(letGo_)) return;
         flushing_ = false;
         unwrittenSince_.reset();
         if (store_.hasUnwritten()) unwrittenSince_ = now;

@@ -1,18 +1,19 @@
 #pragma once
 // The main thread's loop: it takes the application lock for a pass of the periodic work
 // (rebuilding a dirty view, storing the tags its workers read in short batches, saving and
-// unloading the store, expiring messages, driving the audio engine and moving on when a
-// song ends), then takes in a path a second instance handed over, and sleeps until there is
-// work again: another thread released the lock, a tag worker read a file, a second instance
-// or quit knocks, or a timer of that work is due.
+// unloading the store, letting the lock go while a cluster file is written, expiring
+// messages, driving the audio engine and moving on when a song ends), then takes in a
+// path a second instance handed over, and sleeps until there is work again: another thread
+// released the lock, a tag worker read a file, a second instance or quit knocks, or a
+// timer of that work is due.
 
 #include <cstdint>
 #include <optional>
 
 #include "audio/PendingTags.h"
+#include "storage/FileStore.h"
 
 class Application;
-class FileStore;
 class LocalChannel;
 class WakeSignal;
 
@@ -38,6 +39,7 @@ private:
     Application& application_;
     FileStore& store_;
     LocalChannel& mailbox_;
+    FileStore::LetGo letGo_;  // of the application lock, around the store's file writes
     std::optional<int64_t> unwrittenSince_;  // seconds; the first pass that saw the store changed
     bool flushing_ = false;                  // a flush is under way, one cluster a pass
     PendingTagReader tags_;

@@ -35,7 +35,8 @@ void merge(const ScanJob& job, bool fullScan) {
     if (fullScan) {
         job.repository.setSetting("REPOSITORY_NUM_FILES", std::to_string(job.scanner.filesSeen()));
     }
-    if (job.mark) job.mark->clearOnceStored();
+    // The lock goes while each cluster file is written, so tags are stored meanwhile.
+    if (job.mark) job.mark->clearOnceStored(letGoOf(job.lock));
 }
 
 }  // namespace

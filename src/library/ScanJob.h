@@ -1,7 +1,7 @@
 #pragma once
 // The scan command's background work: walk the music folders (or one folder) without the
 // application lock, then, unless the player is quitting, merge every scanned root into
-// the repository under the lock.
+// the repository under the lock, which the store's flush lets go while it writes a file.
 
 #include <atomic>
 #include <functional>

@@ -21,8 +21,8 @@ void ScanMark::set(const StrList& folders, bool fullScan) {
     store_.writeDiskFile(filePath_, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
 }
 
-void ScanMark::clearOnceStored() {
-    if (!filePath_.empty() && store_.storeFlush()) store_.removeDiskFile(filePath_);
+void ScanMark::clearOnceStored(const FileStore::LetGo& letGo) {
+    if (!filePath_.empty() && store_.storeFlush(letGo)) store_.removeDiskFile(filePath_);
 }
 
 std::optional<std::string> ScanMark::interrupted() const {

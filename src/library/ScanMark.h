@@ -7,7 +7,8 @@
 #include <optional>
 #include <string>
 
-class FileStore;
+#include "storage/FileStore.h"
+
 class StrList;
 
 class ScanMark {
@@ -19,9 +20,10 @@ public:
     void open(std::string filePath) { filePath_ = std::move(filePath); }
     // Records a scan of these folders: every music folder, or one folder.
     void set(const StrList& folders, bool fullScan);
-    // Flushes the store and removes the mark when everything is on disk; otherwise the
-    // mark stays and the next start scans again.
-    void clearOnceStored();
+    // Flushes the store, letting the lock go through `letGo` while each cluster file is
+    // written, and removes the mark when everything changed before is on disk; otherwise
+    // the mark stays and the next start scans again.
+    void clearOnceStored(const FileStore::LetGo& letGo);
     // The scan under way when the player stopped: "" for every music folder, else its one
     // folder; nothing when none was.
     std::optional<std::string> interrupted() const;

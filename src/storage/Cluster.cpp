@@ -29,16 +29,27 @@ void Cluster::load() {
     if (!decoded.damaged) return;
     std::printf("Damaged cluster file %s\n", filePath_.c_str());
     // With the original bytes kept aside, rewriting the cluster whole loses nothing.
-    if (keepDamagedCopy(filePath_, *bytes)) dirty_ = true;
+    if (keepDamagedCopy(filePath_, *bytes)) markDirty();
 }
 
-bool Cluster::write() {
-    if (!dirty_ || !loaded_) return true;
-    if (!restoreDropped()) return false;
-    const std::vector<uint8_t> bytes = encodeCluster(files_);
-    if (!replaceDiskFile(filePath_, bytes)) return false;
+std::optional<std::vector<uint8_t>> Cluster::beginWrite() {
+    if (!dirty_ || !loaded_ || writing_ || !restoreDropped()) return std::nullopt;
+    writing_ = true;
+    changesWritten_ = changes_;
+    return encodeCluster(files_);
+}
+
+void Cluster::endWrite(bool written, size_t byteCount) {
+    writing_ = false;
+    if (!written) return;
+    fileBytes_ = static_cast<uint32_t>(byteCount);
+    if (changes_ != changesWritten_) {
+        // The offsets of the file replaced no longer hold, and which bytes kept theirs in
+        // the new one is not known: all stay in memory until the next write.
+        for (StoreFile& file : files_) file.diskOffset = 0;
+        return;
+    }
     dirty_ = false;
-    fileBytes_ = static_cast<uint32_t>(bytes.size());
     // The offsets follow the layout encodeCluster wrote.
     size_t position = kClusterHeaderBytes;
     for (StoreFile& file : files_) {
@@ -47,7 +58,6 @@ bool Cluster::write() {
         position += file.data.size();
         dropData(file);
     }
-    return true;
 }
 
 bool Cluster::restoreDropped() {
@@ -80,12 +90,13 @@ bool Cluster::restoreDropped() {
     if (!lost) return true;
     std::printf("Damaged cluster file %s\n", filePath_.c_str());
     if (bytes) keepDamagedCopy(filePath_, *bytes);
-    dirty_ = true;
+    markDirty();
     return true;
 }
 
-void Cluster::dropData(StoreFile& file) {
-    if (file.inUse || file.diskOffset == 0) return;
+// While the cluster file is being replaced, the offsets may be those of the file replaced.
+void Cluster::dropData(StoreFile& file) const {
+    if (file.inUse || file.diskOffset == 0 || writing_) return;
     std::vector<uint8_t>().swap(file.data);
     file.dropped = true;
 }
@@ -113,7 +124,13 @@ StoreFile* Cluster::findToOpen(std::string_view path, bool reading) {
     return find(path);
 }
 
+void Cluster::markDirty() {
+    dirty_ = true;
+    ++changes_;
+}
+
 StoreFile& Cluster::append(StoreFile file) {
+    ++changes_;
     files_.push_back(std::move(file));
     indexFile(std::prev(files_.end()));
     return files_.back();
@@ -126,6 +143,8 @@ void Cluster::moveFile(Files::const_iterator file, std::string newPath, Cluster&
     moved->diskOffset = 0;
     target.files_.splice(target.files_.end(), files_, moved);
     target.indexFile(moved);
+    ++changes_;
+    ++target.changes_;
 }
 
 // A cluster file may hold one path twice; the first one is the one found.
@@ -142,11 +161,16 @@ void Cluster::forgetFile(Files::const_iterator file) {
     }
 }
 
+void Cluster::fileOpened(bool writing) {
+    ++openCount_;
+    if (writing) ++changes_;
+}
+
 void Cluster::fileClosed(StoreFile& file, bool written, uint32_t now) {
     file.inUse = false;
     if (written) {
         file.diskOffset = 0;
-        dirty_ = true;
+        markDirty();
     } else {
         dropData(file);
     }

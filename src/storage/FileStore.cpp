@@ -52,9 +52,9 @@ void FileStore::storeOpen(std::string_view folder) {
 }
 
 void FileStore::storeClose() {
-    for (auto& cluster : clusters_) {
-        if (cluster) writeCluster(*cluster);
-        cluster.reset();
+    for (int number = 0; number < kClusterCount; ++number) {
+        writeOut(number, {}, false);
+        clusters_[number].reset();
     }
     retryDiskFiles();
     keptDiskFiles_.clear();
@@ -76,7 +76,7 @@ std::unique_ptr<StoreHandle> FileStore::storeFileOpen(std::string_view path, std
     }
     file->position = 0;
     file->inUse = true;
-    cluster->fileOpened();
+    cluster->fileOpened(!mode.starts_with('r'));
     return std::make_unique<StoreHandle>(*file, *this, mode);
 }
 
@@ -91,21 +91,21 @@ void FileStore::fileClosed(StoreFile& file, bool written) {
     clusterFor(file.path)->fileClosed(file, written, clock_());
 }
 
-bool FileStore::storeFlush() {
+bool FileStore::storeFlush(const LetGo& letGo) {
     flushDueAt_.reset();
     bool complete = true;
     for (int number = 0; number < kClusterCount; ++number) {
-        if (!writeChanged(number)) complete = false;
+        if (!writeOut(number, letGo, true)) complete = false;
     }
     return retryDiskFiles() && complete;
 }
 
-bool FileStore::storeFlushStep() {
+bool FileStore::storeFlushStep(const LetGo& letGo) {
     if (flushCursor_ == 0) flushDueAt_.reset();
     while (flushCursor_ < kClusterCount) {
         const int number = flushCursor_++;
         if (clusters_[number] && clusters_[number]->dirty()) {
-            writeChanged(number);
+            writeOut(number, letGo, true);
             return false;
         }
     }
@@ -114,11 +114,65 @@ bool FileStore::storeFlushStep() {
     return true;
 }
 
-bool FileStore::writeChanged(int number) {
+bool FileStore::writeOut(int number, const LetGo& letGo, bool logged) {
     Cluster* cluster = clusters_[number].get();
-    if (!cluster || !cluster->dirty()) return true;
-    std::printf("Writing cluster %d\n", number);
-    return writeCluster(*cluster);
+    while (cluster && cluster->writing()) {
+        if (!letGo) return false;
+        waitForAWrite(letGo);
+    }
+    if (!cluster || !cluster->dirty() || !cluster->loaded()) return true;
+    if (logged) std::printf("Writing cluster %d\n", number);
+    const std::string& path = cluster->filePath();
+    const std::optional<std::vector<uint8_t>> bytes = cluster->beginWrite();
+    if (!bytes) {
+        trouble_.noteWrite(path, false, errno);
+        return false;
+    }
+    bool written = false;
+    int error = 0;
+    const auto write = [&] {
+        written = writeClusterFile(path, *bytes);
+        error = errno;
+    };
+    if (letGo) {
+        letGo(write);
+    } else {
+        write();
+    }
+    cluster->endWrite(written, bytes->size());
+    trouble_.noteWrite(path, written, error);
+    endedAWrite();
+    return written;
+}
+
+// A store folder removed meanwhile is created again; another writer may have done so first.
+bool FileStore::writeClusterFile(const std::string& path, std::span<const uint8_t> bytes) const {
+    if (replaceDiskFile(path, bytes)) return true;
+    const int error = errno;
+    if (error == ENOENT && (recreateFolder() || folderExists(folder_))) return replaceDiskFile(path, bytes);
+    errno = error;
+    return false;
+}
+
+// Returns once some cluster write has ended, having let go of the lock meanwhile.
+void FileStore::waitForAWrite(const LetGo& letGo) {
+    uint64_t seen = 0;
+    {
+        const std::lock_guard guard(writesMutex_);
+        seen = writesEnded_;
+    }
+    letGo([&] {
+        std::unique_lock guard(writesMutex_);
+        writeEnded_.wait(guard, [&] { return writesEnded_ != seen; });
+    });
+}
+
+void FileStore::endedAWrite() {
+    {
+        const std::lock_guard guard(writesMutex_);
+        ++writesEnded_;
+    }
+    writeEnded_.notify_all();
 }
 
 void FileStore::storeFlushSoon() {
@@ -144,19 +198,22 @@ std::optional<uint32_t> FileStore::untilTimedWork() const {
     if (flushDueAt_) consider(static_cast<uint32_t>(std::max<int32_t>(0, static_cast<int32_t>(*flushDueAt_ - now))));
     for (const auto& cluster : clusters_) {
         // One whose writes fail waits for the flushes, as storeUnloadIdle leaves it.
-        if (!cluster || (cluster->dirty() && trouble_.failing(cluster->filePath()))) continue;
+        // One being written is looked at again once written, when its writer lets the lock go.
+        if (!cluster || cluster->writing() || (cluster->dirty() && trouble_.failing(cluster->filePath()))) continue;
         if (const auto ms = cluster->untilIdle(now, kIdleMilliseconds)) consider(*ms);
     }
     return soonest;
 }
 
-void FileStore::storeUnloadIdle() {
-    const uint32_t now = clock_();
-    for (auto& cluster : clusters_) {
-        if (!cluster || !cluster->idle(now, kIdleMilliseconds)) continue;
+void FileStore::storeUnloadIdle(const LetGo& letGo) {
+    for (int number = 0; number < kClusterCount; ++number) {
+        Cluster* cluster = clusters_[number].get();
+        if (!cluster || cluster->writing() || !cluster->idle(clock_(), kIdleMilliseconds)) continue;
         // A cluster that could not be written keeps its files; the flushes try it again.
         if (cluster->dirty() && trouble_.failing(cluster->filePath())) continue;
-        if (!writeCluster(*cluster)) continue;
+        if (!writeOut(number, letGo, false)) continue;
+        // The lock let go for the write, others may have used the cluster meanwhile.
+        if (cluster->dirty() || cluster->writing() || !cluster->idle(clock_(), kIdleMilliseconds)) continue;
         cluster->unload();
         std::printf("Deactivated filecluster %s\n", cluster->filePath().c_str());
     }
@@ -242,13 +299,6 @@ int FileStore::clusterNumber(std::string_view normalisedPath) {
 
 Cluster* FileStore::clusterFor(std::string_view normalisedPath) const {
     return clusters_[clusterNumber(normalisedPath)].get();
-}
-
-bool FileStore::writeCluster(Cluster& cluster) {
-    bool written = cluster.write();
-    if (!written && errno == ENOENT && recreateFolder()) written = cluster.write();
-    trouble_.noteWrite(cluster.filePath(), written, errno);
-    return written;
 }
 
 // Only inside a settings folder that is still there: one removed whole stays removed.

@@ -210,3 +210,48 @@ TEST_F(StorageFaults, ChangesMadeWhileTheDiskIsFullReachItOnceThereIsSpace) {
     EXPECT_NE(player_.body("/listqueue").find("a.wav"), std::string::npos);
     EXPECT_NE(player_.body("/listfilter").find("Full"), std::string::npos);
 }
+
+// A cluster file's sync once held the application lock: every request waited for the disk.
+TEST_F(StorageFaults, RequestsAreAnsweredWhileAClusterFileIsSyncedSlowlyAndAChangeMeanwhileIsWrittenNext) {
+    const std::string slowSwitch = player_.root() + "slow-sync";
+    const char* sanitizerOptions = std::getenv("ASAN_OPTIONS");
+    player_.setEnvironment("LD_PRELOAD=" SLOW_SYNC_LIBRARY);
+    player_.setEnvironment("SLOW_SYNC_SWITCH=" + slowSwitch);
+    // The sanitizer's runtime need not come first: the preloaded library only wraps fsync.
+    player_.setEnvironment(std::string("ASAN_OPTIONS=") + (sanitizerOptions ? sanitizerOptions : "") +
+                           ":verify_asan_link_order=0");
+    TempFolder::write(music() + "/a.wav", silentWav(60000, 8000, 1));
+    start();
+    ASSERT_EQ(player_.scanSongs(music(), 1).size(), 1u);
+    ASSERT_TRUE(waitUntil([&] { return !fs::exists(settings() + "scan.vmr"); }, 20s, 50ms));
+    const std::string id = onlySongId().substr(1);
+
+    TempFolder::write(slowSwitch, "3000");
+    const auto writing = [&] {
+        for (const auto& entry : fs::directory_iterator(settings() + "database")) {
+            if (entry.path().filename().string().find(".tmp") != std::string::npos) return true;
+        }
+        return false;
+    };
+    EXPECT_EQ(player_.body("/setrate&id=" + id + "&value=5"), "ok");
+    ASSERT_TRUE(waitUntil(writing, 5s, 5ms));
+    const auto asked = std::chrono::steady_clock::now();
+    EXPECT_EQ(PlayerInstance::feedValue(player_.body("/fetch"), "ERROR"), std::nullopt);
+    EXPECT_EQ(player_.body("/setrate&id=" + id + "&value=3"), "ok");
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, 1500ms);
+    EXPECT_TRUE(writing()) << "the requests were answered after the write";
+    fs::remove(slowSwitch);
+
+    const auto stored = [&](const std::string& text) {
+        for (const auto& entry : fs::directory_iterator(settings() + "database")) {
+            if (entry.path().extension() == ".dat" && TempFolder::read(entry.path()).find(text) != std::string::npos) {
+                return true;
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(waitUntil([&] { return stored("\n RATE 3\n"); }, 15s, 50ms));
+    kill();
+    start();
+    EXPECT_NE(songInfo(onlySongId()).find("\nRATE 3\n"), std::string::npos);
+}

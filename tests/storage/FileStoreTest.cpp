@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <future>
+#include <mutex>
 #include <span>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/resource.h>
@@ -413,4 +416,90 @@ TEST_F(FileStoreTest, TimedWorkIsToldAndAFlushGoesOneClusterAStep) {
     EXPECT_EQ(store.untilTimedWork(), 0u);  // the clean cluster is idle; the failing one is not counted
     unloadLog();
     EXPECT_EQ(store.untilTimedWork(), std::nullopt);
+}
+
+// A flush lets the lock go while a cluster file is written: a change made meanwhile must
+// reach the disk at the next flush, and bytes read meanwhile must not be dropped against
+// offsets of the file being replaced, nor the cluster unloaded under the write.
+TEST_F(FileStoreTest, WhatHappensWhileAClusterIsWrittenIsKept) {
+    std::vector<std::string> paths;
+    for (int n = 0; paths.size() < 3; ++n) {
+        if (FileStore::clusterNumber("/w" + std::to_string(n)) == 11) paths.push_back("/w" + std::to_string(n));
+    }
+    const std::string cluster = folder / "11.dat";
+    ASSERT_TRUE(put(paths[0], "zero"));
+    ASSERT_TRUE(put(paths[1], "one"));
+    flushLog();
+    EXPECT_EQ(get(paths[1]), "one");  // its bytes now stay on disk
+    ASSERT_TRUE(put(paths[0], "ZERO"));
+    now += 6000;
+
+    std::string onDiskDuringWrite;
+    const FileStore::LetGo readAndUnload = [&](const std::function<void()>& write) {
+        store.storeUnloadIdle();
+        EXPECT_EQ(get(paths[1]), "one");
+        write();
+        onDiskDuringWrite = TempFolder::read(cluster);
+    };
+    EXPECT_EQ(capturedOutput([&] { EXPECT_TRUE(store.storeFlush(readAndUnload)); }), "Writing cluster 11\n");
+    EXPECT_FALSE(store.hasUnwritten());
+    EXPECT_EQ(onDiskDuringWrite, u32(0) + u32(2) + entry(paths[0], "ZERO") + entry(paths[1], "one"));
+    ASSERT_TRUE(put(paths[2], "two"));
+    flushLog();
+    EXPECT_EQ(get(paths[1]), "one");
+
+    const FileStore::LetGo changeAndRead = [&](const std::function<void()>& write) {
+        write();
+        EXPECT_TRUE(put(paths[0], "changed while written"));
+        EXPECT_EQ(get(paths[1]), "one");
+    };
+    ASSERT_TRUE(put(paths[2], "TWO"));
+    capturedOutput([&] { EXPECT_TRUE(store.storeFlush(changeAndRead)); });
+    EXPECT_EQ(TempFolder::read(cluster),
+              u32(0) + u32(3) + entry(paths[0], "ZERO") + entry(paths[1], "one") + entry(paths[2], "TWO"));
+    EXPECT_TRUE(store.hasUnwritten());
+    EXPECT_EQ(flushLog(), "Writing cluster 11\n");
+    EXPECT_EQ(TempFolder::read(cluster), u32(0) + u32(3) + entry(paths[0], "changed while written") +
+                                             entry(paths[1], "one") + entry(paths[2], "TWO"));
+    EXPECT_EQ(get(paths[1]), "one");
+}
+
+// Two threads flushing at once: the second waits for the first's write of a cluster (with
+// the lock let go) and writes the change the first did not take.
+TEST_F(FileStoreTest, ASecondFlushWaitsForTheWriteUnderWayAndWritesWhatItMissed) {
+    std::mutex lock;
+    ASSERT_TRUE(put("/m/a", "first"));
+    std::promise<void> firstWriting;
+    std::promise<void> goOn;
+    std::string firstLog;
+    lock.lock();
+    std::thread first([&] {
+        const std::lock_guard guard(lock);
+        firstLog = capturedOutput([&] {
+            EXPECT_TRUE(store.storeFlush([&](const std::function<void()>& write) {
+                lock.unlock();
+                firstWriting.set_value();
+                goOn.get_future().wait();
+                write();
+                lock.lock();
+            }));
+        });
+    });
+    lock.unlock();
+    firstWriting.get_future().wait();
+    {
+        const std::lock_guard guard(lock);
+        ASSERT_TRUE(put("/m/a", "second"));
+    }
+    std::thread second([&] {
+        const std::lock_guard guard(lock);
+        EXPECT_TRUE(store.storeFlush(letGoOf(lock)));
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the second thread waits
+    goOn.set_value();
+    first.join();
+    second.join();
+    EXPECT_EQ(firstLog, "Writing cluster " + std::to_string(FileStore::clusterNumber("/m/a")) + "\n");
+    EXPECT_EQ(TempFolder::read(clusterPath("/m/a")), u32(0) + u32(1) + entry("/m/a", "second"));
+    EXPECT_FALSE(store.hasUnwritten());
 }
