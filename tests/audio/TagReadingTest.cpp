@@ -4,8 +4,6 @@
 #include <map>
 #include <set>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
 
 #include "audio/AudioEngine.h"
@@ -53,24 +51,6 @@ std::string padded(std::string text, size_t size) {
     return text;
 }
 
-// The 128-byte tag at the end of a file.
-std::string id3v1(const std::string& title, const std::string& artist, const std::string& album,
-                  const std::string& year, uint8_t track, uint8_t genre) {
-    return "TAG" + padded(title, 30) + padded(artist, 30) + padded(album, 30) + padded(year, 4) + padded("", 28) +
-           '\0' + static_cast<char>(track) + static_cast<char>(genre);
-}
-
-// A WAV file with a RIFF INFO list of the fields given, their bytes as they are.
-std::string wavWithInfo(const std::vector<std::pair<std::string, std::string>>& fields) {
-    std::string info = "INFO";
-    for (const auto& [id, value] : fields) {
-        std::string text = value + '\0';
-        if (text.size() % 2) text += '\0';  // counted in the size, as some writers do
-        info += riffChunk(id, text);
-    }
-    return wavFile(8000, 1, riffChunk("LIST", info) + riffChunk("data", std::string(8000, '\0')));
-}
-
 // A four-channel module with one pattern of 64 rows that plays one note: 7.68 s at the
 // default speed, a length that only playing it through tells.
 std::string trackerModule() {
@@ -87,97 +67,46 @@ std::string trackerModule() {
 
 }  // namespace
 
-TEST_F(TagReading, Id3v2FramesGiveTheSevenKeysWhateverTheirEncoding) {
-    ASSERT_TRUE(make("latin1.mp3", "-id3v2_version 3 -metadata title=Été -metadata artist=Artiste "
-                                   "-metadata album='Abbey Road   ' -metadata date=1969 -metadata track=7/12 "
-                                   "-metadata genre='(17)' -metadata TBPM=120 -metadata comment=dropped"));
+// What the generated library below does not write: frames beyond the seven keys, blanks
+// at the end, genres no list names, and ASF.
+TEST_F(TagReading, FramesTheGeneratorDoesNotWrite) {
+    ASSERT_TRUE(make("extra.mp3", "-id3v2_version 3 -metadata title=Été -metadata album='Abbey Road   ' "
+                                  "-metadata genre='(17)' -metadata TBPM=120 -metadata comment=dropped"));
     bool changed = false;
-    EXPECT_EQ(read("latin1.mp3", &changed), (Keys{{"TIME", "00:01"}, {"TITLE", "Été"}, {"ARTIST", "Artiste"},
-                                                 {"ALBUM", "Abbey Road"}, {"YEAR", "1969"}, {"TRACK", "7/12"},
+    EXPECT_EQ(read("extra.mp3", &changed), (Keys{{"TIME", "00:01"}, {"TITLE", "Été"}, {"ALBUM", "Abbey Road"},
                                                  {"GENRE", "Rock"}, {"BPM", "120"}}));
     EXPECT_TRUE(changed);
-
-    // Non-Latin text goes into ID3v2.3 as UTF-16 and into ID3v2.4 as UTF-8.
-    ASSERT_TRUE(make("utf16.mp3", "-id3v2_version 3 -metadata title=Тест -metadata artist=Ψ"));
-    const Keys utf16 = read("utf16.mp3");
-    EXPECT_EQ(utf16.at("TITLE"), "Тест");
-    EXPECT_EQ(utf16.at("ARTIST"), "Ψ");
     ASSERT_TRUE(make("utf8.mp3", "-id3v2_version 4 -metadata title=日本の歌 -metadata genre='(200)'"));
     EXPECT_EQ(read("utf8.mp3"), (Keys{{"TIME", "00:01"}, {"TITLE", "日本の歌"}}));
+    ASSERT_TRUE(make("song.wma", "-metadata title=Tïtle -metadata date=2001 -metadata track=4 -metadata genre=Jazz"));
+    EXPECT_EQ(read("song.wma"), (Keys{{"TIME", "00:01"}, {"TITLE", "Tïtle"}, {"YEAR", "2001"}, {"TRACK", "4"},
+                                      {"GENRE", "Jazz"}}));
+    TempFolder::write(folder / "long.wav", silentWav(185000, 8000));
+    EXPECT_EQ(read("long.wav"), (Keys{{"TIME", "03:05"}}));
 }
 
-TEST_F(TagReading, Id3v1AloneOrBehindId3v2) {
-    ASSERT_TRUE(make("plain.mp3", kBareMp3));
-    const std::string audio = TempFolder::read(folder / "plain.mp3");
-    TempFolder::write(folder / "v1.mp3", audio + id3v1("Old Title", "Old Artist", "Old Album", "1987", 5, 17));
-    EXPECT_EQ(read("v1.mp3"), (Keys{{"TIME", "00:01"}, {"TITLE", "Old Title"}, {"ARTIST", "Old Artist"},
-                                    {"ALBUM", "Old Album"}, {"YEAR", "1987"}, {"TRACK", "5"}, {"GENRE", "Rock"}}));
-
-    ASSERT_TRUE(make("v2.mp3", "-id3v2_version 3 -metadata title=New"));
-    TempFolder::write(folder / "both.mp3",
-                      TempFolder::read(folder / "v2.mp3") + id3v1("Old", "Old Artist", "", "", 0, 67));
-    const Keys both = read("both.mp3");
-    EXPECT_EQ(both.at("TITLE"), "New");
-    EXPECT_EQ(both.at("ARTIST"), "Old Artist");
-    EXPECT_EQ(both.at("GENRE"), "Psychadelic");
-}
-
-TEST_F(TagReading, VorbisCommentsRiffInfoAndAsf) {
-    const std::string fields = "-metadata title=Tïtle -metadata artist=A -metadata album=B -metadata date=2001 "
-                               "-metadata track=4 -metadata genre=Jazz";
-    const Keys expected{{"TIME", "00:01"}, {"TITLE", "Tïtle"}, {"ARTIST", "A"}, {"ALBUM", "B"},
-                        {"YEAR", "2001"},  {"TRACK", "4"},     {"GENRE", "Jazz"}};
-    for (const std::string name : {"song.flac", "song.ogg", "song.wav", "song.wma"}) {
-        ASSERT_TRUE(make(name, fields)) << name;
-        EXPECT_EQ(read(name), expected) << name;
-    }
-    // RIFF INFO names no encoding: UTF-8 when valid, else ISO-8859-1. Tracks may be ITRK.
-    TempFolder::write(folder / "latin1.wav", wavWithInfo({{"INAM", "Caf\xe9"}, {"ITRK", "12"}}));
-    TempFolder::write(folder / "utf8.wav", wavWithInfo({{"INAM", "Café"}, {"IART", "Zoë"}}));
-    EXPECT_EQ(read("latin1.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"TRACK", "12"}}));
-    EXPECT_EQ(read("utf8.wav"), (Keys{{"TIME", "00:00"}, {"TITLE", "Café"}, {"ARTIST", "Zoë"}}));
-}
-
-// What the generator writes is what the library reads: every tagging it knows, MPEG-1 and
-// MPEG-2, CBR and VBR, WAV with and without INFO, and files that cannot be opened.
-// MP4 atoms, Vorbis comments in Opus and Ogg, ID3v2 in AIFF, APEv2 in WavPack and the
-// Matroska tags FFmpeg reads all give the same keys; a cover inside is marked PICTURE and
-// comes back byte for byte. (ffmpeg writes no Monkey's Audio or DSF files, and no picture
-// TagLib reads into WavPack or Matroska.)
-TEST_F(TagReading, ModernFormatsGiveTheirTagsLengthAndCover) {
+// A cover inside an MP3 or a FLAC file is marked PICTURE and comes back byte for byte (the
+// process test of formats does so for the newer formats).
+TEST_F(TagReading, Mp3AndFlacCoversComeBackWhole) {
     const std::string png = folder / "cover.png";
     ASSERT_TRUE(makeCoverPng(png));
     const std::string tags = "-metadata title=Blue -metadata artist=Coltrane -metadata album=Train "
                              "-metadata track=3 -metadata date=1957 -metadata genre=Jazz ";
-    // Name, whether ffmpeg attaches the cover as a picture stream, options.
-    const std::vector<std::tuple<std::string, bool, std::string>> formats = {
-        {"song.m4a", true, "-c:a aac"},
-        {"song.m4b", true, "-c:a aac -f ipod"},
-        {"song.alac", true, "-c:a alac -f ipod"},
-        {"song.aif", true, "-write_id3v2 1"},
-        {"song.mp3", true, "-id3v2_version 3"},
-        {"song.flac", true, ""},
-        {"song.opus", false, vorbisCommentCover(png) + " -c:a libopus -ar 48000"},
-        {"song.oga", false, vorbisCommentCover(png) + " -c:a libvorbis -f oga"},
-        {"song.wv", false, "-c:a wavpack -f wv"},
-        {"song.mka", false, "-c:a flac"},
-        {"song.webm", false, "-c:a libopus -ar 48000"},
-    };
-    for (const auto& [name, attached, options] : formats) {
-        ASSERT_TRUE(encodeToneWithCover(folder / name, attached ? png : "", options + " " + tags)) << name;
-        Keys expected{{"TIME", "00:01"}, {"TITLE", "Blue"}, {"ARTIST", "Coltrane"}, {"ALBUM", "Train"},
-                      {"TRACK", "3"},    {"YEAR", "1957"},  {"GENRE", "Jazz"}};
-        const bool withCover = attached || options.starts_with("-metadata METADATA_BLOCK_PICTURE");
-        if (withCover) expected["PICTURE"] = "1";
-        EXPECT_EQ(read(name), expected) << name;
+    for (const std::string name : {"song.mp3", "song.flac"}) {
+        const std::string options = (name == "song.mp3" ? "-id3v2_version 3 " : "") + tags;
+        ASSERT_TRUE(encodeToneWithCover(folder / name, png, options)) << name;
+        EXPECT_EQ(read(name), (Keys{{"TIME", "00:01"}, {"TITLE", "Blue"}, {"ARTIST", "Coltrane"}, {"ALBUM", "Train"},
+                                    {"TRACK", "3"}, {"YEAR", "1957"}, {"GENRE", "Jazz"}, {"PICTURE", "1"}}))
+            << name;
         const std::optional<EmbeddedPicture> cover = readEmbeddedPicture(folder / name);
-        ASSERT_EQ(cover.has_value(), withCover) << name;
-        if (!cover) continue;
+        ASSERT_TRUE(cover.has_value()) << name;
         EXPECT_EQ(cover->mimeType, "image/png") << name;
         EXPECT_EQ(cover->bytes, TempFolder::read(png)) << name;
     }
 }
 
+// What the generator writes is what the library reads: every tagging it knows, MPEG-1 and
+// MPEG-2, CBR and VBR, WAV with and without INFO, and files that cannot be opened.
 TEST_F(TagReading, AGeneratedLibraryReadsBackAsTheManifestSays) {
     const std::string manifest = folder / "manifest.tsv";
     ASSERT_TRUE(makeLibrary("--files 160 --images --formats mp3,wav --wav-share 0.3 --broken 5 --seed 3 --out '" +
@@ -219,11 +148,6 @@ TEST_F(TagReading, AGeneratedLibraryReadsBackAsTheManifestSays) {
     EXPECT_EQ(taggings.size(), 13u) << testing::PrintToString(taggings);
 }
 
-TEST_F(TagReading, TimeComesFromTheLength) {
-    TempFolder::write(folder / "long.wav", silentWav(185000, 8000));
-    EXPECT_EQ(read("long.wav"), (Keys{{"TIME", "03:05"}}));
-}
-
 TEST_F(TagReading, TrackerModulesTakeTheirLengthFromTheDecoder) {
     TempFolder::write(folder / "tiny.MOD", trackerModule());
     EXPECT_EQ(read("tiny.MOD"), (Keys{{"TIME", "00:07"}, {"TITLE", "tiny tune"}}));
@@ -253,9 +177,7 @@ TEST_F(TagReading, RadioEntriesCopyTheirStationFile) {
 }
 
 TEST(TagMapping, GenresNamesAndBlanks) {
-    EXPECT_EQ(genreValue("(17)"), "Rock");
     EXPECT_EQ(genreValue("17"), "Rock");
-    EXPECT_EQ(genreValue("Rock"), "Rock");
     EXPECT_EQ(genreValue("(147)"), "SynthPop");
     EXPECT_EQ(genreValue("(0)Blues"), "Blues");
     EXPECT_EQ(genreValue("(200)"), std::nullopt);

@@ -183,6 +183,11 @@ describe('web client', { timeout: 300000 }, () => {
   }
 
   const tab = (page, name) => page.click(`#tabs [data-view="${name}"]`);
+  const listed = (page, count) => page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, count);
+  const rated = (id, value, how) => waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`))
+    .includes(`\nRATE ${value}\n`), `rating ${value} ${how}`);
+  const queueShows = (page, titles) => page.waitForFunction((texts) => Array.from(document.querySelectorAll('#queue .song-title'),
+    (cell) => cell.textContent).join('\n') === texts.join('\n'), titles);
   const rowTitles = (page, list) => page.$$eval(`${list} .song .song-title`, (cells) => cells.map((cell) => cell.textContent));
 
   before(async () => {
@@ -268,7 +273,7 @@ describe('web client', { timeout: 300000 }, () => {
         const expected = songs.filter((song) => song.file.includes(word) || song.title.includes(word));
         assert.ok(expected.length > 0 && expected.length < songs.length);
         await page.fill('#search', word);
-        await page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, expected.length);
+        await listed(page, expected.length);
         assert.deepEqual((await rowTitles(page, '#library')).sort(), expected.map(rowText).sort());
         await checkView(page, size, 'search');
         const first = page.locator('#library .song').first();
@@ -277,7 +282,7 @@ describe('web client', { timeout: 300000 }, () => {
         await page.waitForFunction((title) => document.querySelector('.bar-title').textContent === title, status.TITLE);
         await page.waitForSelector('#library .song.playing[aria-current="true"]');
         await page.fill('#search', '');
-        await page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, songs.length);
+        await listed(page, songs.length);
       });
 
       it('plays, pauses, seeks, sets the volume, speed and rating in the now-playing view', async () => {
@@ -335,9 +340,9 @@ describe('web client', { timeout: 300000 }, () => {
 
         const id = (await feed(player)).RESOURCE;
         await page.click('#np-rating [data-value="4"]');
-        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 4\n'), 'rating 4');
+        await rated(id, 4, 'in the view');
         await page.click('#np-rating [data-value="0"]');
-        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 0\n'), 'rating cleared');
+        await rated(id, 0, 'cleared in the view');
 
         await page.click('#nowplaying .btn-play');
         await waitForFeed(player, 'PLAYSTATUS 2', (s) => s.PLAYSTATUS === '2');
@@ -352,7 +357,7 @@ describe('web client', { timeout: 300000 }, () => {
         await page.keyboard.press('/');
         assert.equal(await page.evaluate(() => document.activeElement.id), 'search');
         await page.keyboard.type('Long');
-        await page.waitForFunction(() => document.querySelectorAll('#library .song').length === 1);
+        await listed(page, 1);
         await page.keyboard.press('Tab');
         while (!(await page.evaluate(() => document.activeElement.matches('#library .song-main')))) await page.keyboard.press('Tab');
         await checkView(page, size, 'keyboard-row');
@@ -360,9 +365,9 @@ describe('web client', { timeout: 300000 }, () => {
         await waitForFeed(player, 'the odd song playing', (s) => s.TITLE === ODD_TITLE && s.PLAYSTATUS === '1');
         const id = (await feed(player)).RESOURCE;
         await page.keyboard.press('3');
-        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 3\n'), 'rating 3 by key');
+        await rated(id, 3, 'by key');
         await page.keyboard.press('0');
-        await waitUntil(async () => (await get(player, `/getsonginfo&id=${id}`)).includes('\nRATE 0\n'), 'rating cleared by key');
+        await rated(id, 0, 'cleared by key');
         await page.keyboard.press('Escape');
         await page.evaluate(() => document.activeElement.blur());
         await page.keyboard.press(' ');
@@ -377,7 +382,7 @@ describe('web client', { timeout: 300000 }, () => {
         await page.keyboard.press('l');
         await page.waitForSelector('#view-library:not([hidden])');
         await page.fill('#search', '');
-        await page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, songs.length);
+        await listed(page, songs.length);
       });
 
       it('browses the cover grid and plays a song of an album', async () => {
@@ -442,14 +447,10 @@ describe('web client', { timeout: 300000 }, () => {
 
         await page.locator('#queue .song').nth(2).locator('.menu').click();
         await page.click('#rowmenu .menu-action:text-is("Move to the top")');
-        const reordered = [chosen[2], chosen[0], chosen[1]];
-        await page.waitForFunction((titles) => Array.from(document.querySelectorAll('#queue .song-title'),
-          (cell) => cell.textContent).join('\n') === titles.join('\n'), reordered);
+        await queueShows(page, [chosen[2], chosen[0], chosen[1]]);
         if (size === 'desktop') {
           await page.locator('#queue .song').nth(0).dragTo(page.locator('#queue .song').nth(2));
-          const dragged = [chosen[0], chosen[1], chosen[2]];
-          await page.waitForFunction((titles) => Array.from(document.querySelectorAll('#queue .song-title'),
-            (cell) => cell.textContent).join('\n') === titles.join('\n'), dragged);
+          await queueShows(page, chosen);
         }
         await page.locator('#queue .song').nth(1).locator('.song-main').click();
         await page.waitForSelector('#queue .song:nth-child(2).playing[aria-current="true"]');
@@ -560,7 +561,7 @@ describe('web client', { timeout: 300000 }, () => {
         player = launchPlayer(root, player.port);
         await waitForPlayer(player);
         await page.waitForSelector('#banner', { state: 'hidden', timeout: 20000 });
-        await page.waitForFunction((n) => document.querySelectorAll('#library .song').length === n, songs.length);
+        await listed(page, songs.length);
         outage = false;
       });
     });

@@ -56,23 +56,11 @@ protected:
 
 }  // namespace
 
-// Folders list in name order, case aside, at every start as after the scan that found them.
-TEST_F(ClientCommands, FoldersListInNameOrderAfterTheScanAndAfterARestart) {
-    const auto order = [this] {
-        const std::string page = player_.body("/list");
-        return std::vector<size_t>{page.find("/alpha <button"), page.find("/Beta <button"), page.find("/Gamma <button")};
-    };
-    const auto sorted = [](const std::vector<size_t>& at) {
-        return at[0] != std::string::npos && at[0] < at[1] && at[1] < at[2] && at[2] != std::string::npos;
-    };
-    EXPECT_TRUE(sorted(order())) << player_.body("/list");
-    ASSERT_EQ(PlayerInstance::stop(*running_), 0);
-    running_ = player_.startRunning();
-    ASSERT_TRUE(running_);
-    EXPECT_TRUE(waitUntil([&] { return sorted(order()); }, 10s)) << player_.body("/list");
-}
-
-TEST_F(ClientCommands, QueueMoveReordersAndKeepsThePlayingEntryPlaying) {
+// One player's life with a small library and the commands the web client adds: the queue, one
+// folder, the albums, own stations, the scan status, and folders in name order (case aside)
+// at every start as after the scans that found them.
+TEST_F(ClientCommands, FoldersQueueAlbumsStationsAndScanStatus) {
+    // Queue moves reorder and keep the playing entry playing.
     player_.body("/queueadd&" + songs_[0] + "&" + songs_[1] + "&" + songs_[2]);
     const std::vector<std::string> before = queueTitles();
     ASSERT_EQ(before.size(), 3u);
@@ -102,9 +90,8 @@ TEST_F(ClientCommands, QueueMoveReordersAndKeepsThePlayingEntryPlaying) {
     EXPECT_EQ(feedValue("QUEUE_REMAINING"), "1");
     player_.body("/next");
     EXPECT_EQ(feedValue("TITLE"), before[2]);
-}
 
-TEST_F(ClientCommands, ListFolderAndListAlbumsShowOneFolderAndTheFoldersWithPictures) {
+    // One folder's list, and the folders with pictures.
     const std::string albums = player_.body("/listalbums");
     const std::regex line("([0-9]+)\t([0-9]+)\t([^\n]*)\n");
     std::vector<std::string> numbers;
@@ -125,9 +112,8 @@ TEST_F(ClientCommands, ListFolderAndListAlbumsShowOneFolderAndTheFoldersWithPict
     for (const char* bad : {"/listfolder", "/listfolder&d", "/listfolder&d999", "/listfolder&dx", "/listfolder&d-1"}) {
         EXPECT_EQ(player_.body(bad), "Error") << bad;
     }
-}
 
-TEST_F(ClientCommands, OwnStationsAreAddedKeptApartAndRemoved) {
+    // Own stations are added, kept apart and removed.
     const std::string radioFile = player_.userSettings() + "radio2.vmr";
     EXPECT_EQ(player_.body("/syncradio"), "ok");  // no list address: nothing to fetch, no error
     EXPECT_EQ(feedValue("ERROR"), "");
@@ -164,9 +150,8 @@ TEST_F(ClientCommands, OwnStationsAreAddedKeptApartAndRemoved) {
     EXPECT_EQ(player_.body("/radioremove&id=" + stations[0].substr(1)), "Error");
     EXPECT_EQ(PlayerInstance::rowIds(player_.body("/listradio")), std::vector<std::string>{stations[1]});
     EXPECT_EQ(TempFolder::read(radioFile).find("Jazz"), std::string::npos);
-}
 
-TEST_F(ClientCommands, ScanStatusSummarisesTheLastScan) {
+    // The scan status summarises the last scan.
     std::string status;
     waitUntil([&] { return (status = player_.body("/scanstatus")).starts_with("SCANNING 0\n"); }, 10s);
     EXPECT_TRUE(std::regex_match(status, std::regex("SCANNING 0\nFILES [0-9]+\nFOLDERS [0-9]+\nTAGS_PENDING [0-9]+\n"
@@ -181,4 +166,18 @@ TEST_F(ClientCommands, ScanStatusSummarisesTheLastScan) {
         return status.find("SCANS 2\n") != std::string::npos && status.find("SCANNING 0\n") != std::string::npos;
     }, 10s)) << status;
     EXPECT_NE(status.find("\nLAST 8 2 1\n"), std::string::npos) << status;
+
+    // Folders list in name order after the scans, and after a restart.
+    const auto order = [this] {
+        const std::string page = player_.body("/list");
+        return std::vector<size_t>{page.find("/alpha <button"), page.find("/Beta <button"), page.find("/Gamma <button")};
+    };
+    const auto sorted = [](const std::vector<size_t>& at) {
+        return at[0] != std::string::npos && at[0] < at[1] && at[1] < at[2] && at[2] != std::string::npos;
+    };
+    EXPECT_TRUE(sorted(order())) << player_.body("/list");
+    ASSERT_EQ(PlayerInstance::stop(*running_), 0);
+    running_ = player_.startRunning();
+    ASSERT_TRUE(running_);
+    EXPECT_TRUE(waitUntil([&] { return sorted(order()); }, 10s)) << player_.body("/list");
 }

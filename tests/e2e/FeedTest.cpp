@@ -51,6 +51,7 @@ TEST(Feed, ARadioStationShowsTheStreamTitleTheStationAndTheBufferFill) {
     std::smatch buffered;
     ASSERT_TRUE(std::regex_search(feed, buffered, std::regex("\nTIME ([0-9]{2,3})%\n"))) << feed;
     EXPECT_LE(std::stoi(buffered[1]), 100);
+    EXPECT_NE(radio.requests().at(0).find("Icy-MetaData: 1"), std::string::npos);
     for (const std::string& line : std::vector<std::string>{"\nRESOURCE " + stations[0].substr(1) + "\n",
                                                              "\nPOSITION 0\n", "\nPLAYSTATUS 1\n", "\nPLAYTYPE 2\n"}) {
         EXPECT_NE(feed.find(line), std::string::npos) << line << feed;

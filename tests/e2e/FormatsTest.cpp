@@ -22,7 +22,8 @@ TEST(Formats, NewerFormatsAreListedTaggedPlayedAndShowTheirCover) {
     const std::string music = player.root() + "music";
     const std::string png = player.root() + "cover.png";
     ASSERT_TRUE(makeCoverPng(png));
-    const std::string tags = " -metadata title=Blue -metadata artist=Coltrane -metadata album=Train -metadata track=3";
+    const std::string tags = " -metadata title=Blue -metadata artist=Coltrane -metadata album=Train -metadata track=3 "
+                             "-metadata date=1957 -metadata genre=Jazz";
     // Format, whether the cover goes in as an attached picture, as a Vorbis comment, or not at all.
     enum Cover { kAttached, kComment, kNone };
     const std::vector<std::tuple<std::string, Cover, std::string>> formats = {
@@ -53,7 +54,9 @@ TEST(Formats, NewerFormatsAreListedTaggedPlayedAndShowTheirCover) {
         const std::string info = player.body("/getsonginfo&id=" + id);
         listed.insert(info.substr(0, info.find('\n')));
         EXPECT_NE(info.find("\nTITLE Blue\nARTIST Coltrane\nALBUM Train\n"), std::string::npos) << info;
-        EXPECT_NE(info.find("\nTRACK 3\n"), std::string::npos) << info;
+        for (const std::string line : {"\nTRACK 3\n", "\nYEAR 1957\n", "\nGENRE Jazz\n"}) {
+            EXPECT_NE(info.find(line), std::string::npos) << line << info;
+        }
         EXPECT_EQ(player.body("/getdata&id=" + id + "&token=TIME"), "00:01\n") << info;
     }
     EXPECT_EQ(listed.size(), formats.size());

@@ -42,15 +42,6 @@ size_t foldersBelow(const std::string& root) {
     return count;
 }
 
-// The lines of the song's entry in an exported folder list: its own line and its keys.
-std::string entryText(const std::string& list, const std::string& name) {
-    const size_t start = list.find("AUDIO " + name + "\n");
-    if (start == std::string::npos) return {};
-    size_t end = list.find('\n', start);
-    while (end + 1 < list.size() && list[end + 1] == ' ') end = list.find('\n', end + 1);
-    return list.substr(start, end - start + 1);
-}
-
 }  // namespace
 
 // One player's life with a small library: the lists arrive as fragments with stored text
@@ -137,14 +128,13 @@ TEST(LibraryCommands, SongsAreListedFilteredRatedAndKeptAcrossARestart) {
     EXPECT_EQ(PlayerInstance::stop(*running), 0);
 }
 
-// A generated library with pictures, odd names and hidden folders: the scan stores one
-// list a folder, and the background reading gives every visible song the length and tags
-// it was written with.
-TEST(LibraryCommands, AGeneratedLibraryIsStoredFolderByFolderWithItsTags) {
+// A generated library with pictures, odd names and hidden folders: the scan stores one list
+// a folder. (The tags read are checked against the generator's manifest in the tag reading
+// test, and as the web client lists them in the browser test.)
+TEST(LibraryCommands, AGeneratedLibraryIsStoredFolderByFolder) {
     PlayerInstance player;
     const std::string music = player.root() + "music";
-    const std::string manifest = player.root() + "manifest.tsv";
-    ASSERT_TRUE(makeLibrary("--out '" + music + "' --files 40 --images --manifest '" + manifest + "'"));
+    ASSERT_TRUE(makeLibrary("--out '" + music + "' --files 40 --images"));
     auto running = player.startRunning();
     ASSERT_TRUE(running);
     EXPECT_EQ(player.body("/setuserpref&name=REPOSITORY_PATHS&value=" + encoded(music)), "ok");
@@ -155,26 +145,5 @@ TEST(LibraryCommands, AGeneratedLibraryIsStoredFolderByFolderWithItsTags) {
         << player.body("/getinfo_fs");
     EXPECT_TRUE(running->waitForOutput("New directory found", 1s));
 
-    // The lists exported beside the songs show each song's tags once they are read.
-    const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
-    size_t visible = 0;
-    for (const GeneratedSong& song : readManifest(manifest)) {
-        if (song.path.starts_with('.')) continue;
-        ++visible;
-        const fs::path path = fs::path(music) / song.path;
-        const std::string time = "00:0" + std::to_string(std::stoi(song.ms) / 1000);
-        std::string entry;
-        EXPECT_TRUE(waitUntil([&] {
-            player.body("/flush");
-            entry = entryText(TempFolder::read(path.parent_path() / "playlist.vmr"), path.filename());
-            return entry.find("\n TIME " + time + "\n") != std::string::npos;
-        }, 20s, 100ms)) << song.path << "\n" << entry;
-        for (const auto& [key, value] : {std::pair{"TITLE", trimmed(song.title)}, {"ARTIST", trimmed(song.artist)}}) {
-            const bool listed = entry.find("\n " + std::string(key) + " " + value + "\n") != std::string::npos;
-            const bool keyed = entry.find("\n " + std::string(key) + " ") != std::string::npos;
-            EXPECT_TRUE(value.empty() ? !keyed : listed) << key << " " << value << "\n" << entry;
-        }
-    }
-    EXPECT_EQ(visible, 40u);
     EXPECT_EQ(PlayerInstance::stop(*running), 0);
 }

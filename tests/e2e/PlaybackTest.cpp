@@ -44,7 +44,8 @@ protected:
 
 // One player's life with a list of songs: volume and queue commands answer and persist,
 // "prev" restarts a song played for more than three seconds, a paused song shows the exact
-// place it was moved to, and every playback command answers.
+// place it was moved to, every playback command answers, and without a session bus it all
+// works and the log says so once.
 TEST_F(Playback, QueueVolumePrevAndPauseOnAList) {
     ASSERT_TRUE(startWithSongs({{"a.wav", 10}, {"b.wav", 10}, {"c.wav", 10}, {"long.wav", 205}}));
 
@@ -103,6 +104,14 @@ TEST_F(Playback, QueueVolumePrevAndPauseOnAList) {
     }
     EXPECT_EQ(player_.body("/getuserpref&SHUFFLE"), "1");
     EXPECT_EQ(player_.body("/rebuildlist"), "");
+
+    // Without a session bus the player plays on and says so once.
+    EXPECT_EQ(PlayerInstance::stop(*running_), 0);
+    const std::string log = running_->output();
+    const std::string line = "the tray icon and media keys are off.\n";
+    EXPECT_NE(log.find(line), std::string::npos) << log;
+    EXPECT_EQ(log.find(line), log.rfind(line));
+    running_.reset();
 }
 
 TEST_F(Playback, EachSpeedStepChangesHowFastTheSongAdvances) {

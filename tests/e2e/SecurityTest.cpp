@@ -50,6 +50,7 @@ protected:
 
 // A page of another site, or of another name for 127.0.0.1, replays the chain that once wrote
 // a login script: each step is refused, and nothing outside the music folders is written.
+// The player's own hosts pass, and stored values are checked and repeated as plain text.
 TEST_F(SecurityTest, OtherSitesCannotDriveThePlayerAndNothingLeavesTheMusicFolders) {
     const std::string setRate = "/setrate&id=" + songId_ + "&value=%24%28touch%20%2Ftmp%2FPWNED%29";
     const std::string moveDir = "/move_dir&source=" + music_ + "/sub/playlist.vmr&dest=" + profile_;
@@ -80,9 +81,8 @@ TEST_F(SecurityTest, OtherSitesCannotDriveThePlayerAndNothingLeavesTheMusicFolde
     fs::remove(music_ + "/renamed/playlist.vmr");
     EXPECT_EQ(player_.body("/flush"), "ok");
     EXPECT_NE(TempFolder::read(music_ + "/renamed/playlist.vmr").find("one.wav"), std::string::npos);
-}
 
-TEST_F(SecurityTest, TheseHostsAndOriginsAreThePlayersOwn) {
+    // These hosts and origins are the player's own.
     for (const std::string& host : {std::string("localhost"), std::string("LOCALHOST:1"), std::string("[::1]:80"),
                                     std::string("music.home.lan:8080"), std::string("other.example")}) {
         EXPECT_EQ(PlayerInstance::bodyOf(request("/test", "Host: " + host + "\r\n")), "ok") << host;
@@ -95,11 +95,9 @@ TEST_F(SecurityTest, TheseHostsAndOriginsAreThePlayersOwn) {
     const std::string padding = "X-Pad: " + std::string(50000, 'p') + "\r\n";
     EXPECT_EQ(PlayerInstance::bodyOf(request(search, own() + padding + "Sec-Fetch-Site: same-origin\r\n")), "ok");
     EXPECT_EQ(request(search, own() + "Sec-Fetch-Site: cross-site\r\n"), kForbiddenAnswer);
-}
 
-// Values enter the library only in the forms it stores; answers that repeat stored text are
-// plain text, so no stored text runs as a page.
-TEST_F(SecurityTest, StoredValuesAreCheckedAndRepeatedAsPlainText) {
+    // Values enter the library only in the forms it stores; answers that repeat stored text
+    // are plain text, so no stored text runs as a page.
     for (const char* bad : {"6", "-1", "3.5", "", "33", " 3"}) {
         EXPECT_EQ(player_.body("/setrate&id=" + songId_ + "&value=" + bad), "Error") << bad;
     }

@@ -57,9 +57,7 @@ TEST(WebServer, RequestsAreAnsweredLoggedCountedAndGuarded) {
     EXPECT_TRUE(running->waitForOutput("Params: hello there\n", 5s));
 
     const std::string crossSite = "Host: 127.0.0.1\r\nSec-Fetch-Site: cross-site\r\n\r\n";
-    EXPECT_EQ(player.send("GET /quit HTTP/1.1\r\n" + crossSite), kForbidden);
     EXPECT_EQ(PlayerInstance::bodyOf(player.send("GET / HTTP/1.1\r\n" + crossSite)), "<html>index</html>");
-    EXPECT_EQ(PlayerInstance::bodyOf(player.send("GET /test HTTP/1.1\r\nSec-Fetch-Site: same-origin\r\n\r\n")), "ok");
     // Headers that come in pieces are read whole, the mark in a later piece included.
     const auto sendInTwo = [&](const std::string& firstPiece, const std::string& secondPiece) {
         TCPSocket client(player.port());

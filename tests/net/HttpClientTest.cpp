@@ -104,6 +104,7 @@ TEST(HttpClient, RefusesOtherSchemesAndBadUrlsWithoutConnecting) {
     EXPECT_TRUE(server.requests().at(0).starts_with("GET  HTTP/1.1\r\nHost: " + hostPort + "\r\n"));
 }
 
+// The receive time-out: a server that never answers must not freeze the player.
 TEST(HttpClient, GivesUpOnAServerThatNeverAnswers) {
     std::atomic<bool> released{false};
     TestHttpServer server([&released](TCPSocket&, const std::string&) {
@@ -120,9 +121,9 @@ TEST(HttpClient, GivesUpOnAServerThatNeverAnswers) {
     EXPECT_LT(elapsed, std::chrono::milliseconds(2500));
 }
 
-// Every receive is prompt, so only the deadline over the whole fetch ends it; a call-off
-// ends it sooner still.
-TEST(HttpClient, GivesUpOnADrippingServerAtTheDeadlineOrWhenCalledOff) {
+// Every receive is prompt, so only a call-off ends it before the deadline (which the process
+// test of slow servers holds the player to).
+TEST(HttpClient, ACallOffEndsAFetchFromADrippingServer) {
     std::atomic<bool> released{false};
     TestHttpServer server([&released](TCPSocket& connection, const std::string&) {
         connection.send("HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n");
@@ -130,17 +131,6 @@ TEST(HttpClient, GivesUpOnADrippingServerAtTheDeadlineOrWhenCalledOff) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
     });
-    const auto timed = [&](const FetchOptions& options) {
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(fetched(server.url("/"), true, options), "<failed>");
-        return std::chrono::steady_clock::now() - start;
-    };
-    FetchOptions bounded = kQuick;
-    bounded.deadlineMs = 800;
-    const auto elapsed = timed(bounded);
-    EXPECT_GE(elapsed, std::chrono::milliseconds(750));
-    EXPECT_LT(elapsed, std::chrono::milliseconds(1500));
-
     std::atomic<bool> callOff{false};
     FetchOptions cancellable = kQuick;
     cancellable.callOff = &callOff;
@@ -148,7 +138,9 @@ TEST(HttpClient, GivesUpOnADrippingServerAtTheDeadlineOrWhenCalledOff) {
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         callOff = true;
     });
-    EXPECT_LT(timed(cancellable), std::chrono::milliseconds(800));
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(fetched(server.url("/"), true, cancellable), "<failed>");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(800));
     caller.join();
     released = true;
 }

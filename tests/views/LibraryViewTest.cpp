@@ -34,16 +34,6 @@ TEST_F(LibraryViewTest, FolderAndFlatOrderTimesAndPendingTagsOfListedEntriesOnly
     EXPECT_EQ(repository.pendingTags.size(), 1u);
 }
 
-TEST_F(LibraryViewTest, FoldersFollowNameOrderAndMusicFoldersTheirConfiguredOrder) {
-    openLibrary({{folder / "Rock", "LIST gamma\nLIST Beta\nLIST alpha\n"},
-                 {folder / "Rock/alpha", "AUDIO a.mp3\n"},
-                 {folder / "Rock/Beta", "AUDIO b.mp3\n"},
-                 {folder / "Rock/gamma", "AUDIO c.mp3\n"},
-                 {folder / "Jazz", "AUDIO jazz.mp3\n"}},
-                {folder / "Rock", folder / "Jazz"});
-    EXPECT_EQ(listed(), "a.mp3 b.mp3 c.mp3 jazz.mp3");
-}
-
 TEST_F(LibraryViewTest, ShuffleMixesWithinFoldersOrEverythingTheSameWayEveryBuild) {
     openLibrary({{folder / "One", songs("one", 20)}, {folder / "Two", songs("two", 20)}},
                 {folder / "One", folder / "Two"});
