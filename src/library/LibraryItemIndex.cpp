@@ -17,7 +17,7 @@ LibraryItem* LibraryItemIndex::create(Node& node, RepositoryFolder* folder) {
     if (!slot) return nullptr;
     auto* item = new (slot) LibraryItem{&node, nextId_++, folder};
     buckets_[item->id % kBuckets].push_back(item);
-    node.setItem(item);
+    node.setItemNumber(itemNumberOf(item));
     return item;
 }
 
@@ -45,7 +45,7 @@ void LibraryItemIndex::retire(LibraryItem& item) {
     const auto found = std::find(bucket.begin(), bucket.end(), &item);
     if (found == bucket.end()) return;
     bucket.erase(found);
-    item.node->setItem(nullptr);
+    item.node->setItemNumber(0);
     item.~LibraryItem();
     theLibraryItemPool.release(&item);
 }

@@ -1,6 +1,17 @@
 #pragma once
-// The process-wide pool every LibraryItem comes from, built during static initialisation.
+// The process-wide pool every LibraryItem comes from, built during static initialisation,
+// and the 32-bit numbers by which entry nodes name their items.
+
+#include <cstdint>
 
 #include "storage/CachedPool.h"
 
+class Node;
+struct LibraryItem;
+
 extern CachedPool theLibraryItemPool;
+
+// Never 0 for an item; 0 for null.
+inline uint32_t itemNumberOf(const LibraryItem* item) { return item ? theLibraryItemPool.pool().numberOf(item) : 0; }
+// The item that names this entry node, null for none.
+LibraryItem* itemOf(const Node& node);
