@@ -5,13 +5,16 @@
 #include <cstdint>
 
 #include "storage/CachedPool.h"
+#include "storage/Node.h"
 
-class Node;
 struct LibraryItem;
 
 extern CachedPool theLibraryItemPool;
 
 // Never 0 for an item; 0 for null.
 inline uint32_t itemNumberOf(const LibraryItem* item) { return item ? theLibraryItemPool.pool().numberOf(item) : 0; }
-// The item that names this entry node, null for none.
-LibraryItem* itemOf(const Node& node);
+// The item that names this entry node, null for none; inline, as a view build asks it of
+// every entry.
+inline LibraryItem* itemOf(const Node& node) {
+    return static_cast<LibraryItem*>(theLibraryItemPool.pool().slotOf(node.itemNumber()));
+}

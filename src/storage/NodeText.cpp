@@ -51,7 +51,7 @@ void NodeText::assign(std::string_view name, std::string_view value) {
     }
     Block block = newBlock(size);
     compose(block.get(), name, value);
-    hold(std::move(block), valueOffset, item);
+    hold(std::move(block), valueOffset, item, code);
 }
 
 size_t NodeText::placedBytes() const {
@@ -84,7 +84,7 @@ void NodeText::setItemNumber(uint32_t number) {
     const std::string_view value = this->value();
     Block block = newBlock(name.size() + value.size() + 2);
     compose(block.get(), name, value);
-    hold(std::move(block), static_cast<uint8_t>(name.size() + 1), number);
+    hold(std::move(block), static_cast<uint8_t>(name.size() + 1), number, field_names::codeOf(name));
 }
 
 NodeText::Block NodeText::takeBlock() {
@@ -94,8 +94,9 @@ NodeText::Block NodeText::takeBlock() {
     return block;
 }
 
-void NodeText::hold(Block block, uint8_t valueOffset, uint32_t item) {
+void NodeText::hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode) {
     takeBlock();
+    bytes_[kCodeAt] = static_cast<char>(nameCode);
     bytes_[kSourceAt] = static_cast<char>(block.get_deleter().source);
     store(kBlockAt, block.release());
     store(kItemAt, item);

@@ -41,9 +41,18 @@ public:
     // Inline, as it runs for every key of every entry while a view is built.
     bool hasName(std::string_view name) const {
         if (coded()) return field_names::kNames[code()] == name;
-        if (!held()) return (form_ & kPlaceMask) != 0 && std::string_view(bytes_, (form_ & kPlaceMask) - 1u) == name;
-        const char* block = load<char*>(kBlockAt);
-        return block && std::string_view(block, heldOffset() - 1u) == name;
+        if (!held()) return placedHasName(name);
+        if (heldCode() < kNoCode) return field_names::kNames[heldCode()] == name;
+        return heldHasName(name);
+    }
+    // The same for a name whose field_names::codeOf is `nameCode`: a common name compares
+    // as its code, for walks that look one name up among many nodes.
+    bool hasName(std::string_view name, size_t nameCode) const {
+        if (coded()) return code() == nameCode;
+        // A common name stays in place only as a code.
+        if (!held()) return nameCode == kNoCode && placedHasName(name);
+        if (heldCode() < kNoCode || nameCode < kNoCode) return heldCode() == nameCode;
+        return heldHasName(name);
     }
     // `name` is at most kMaxNameLength bytes. Either text may point into this one; the item
     // number is kept.
@@ -66,13 +75,15 @@ private:
     static constexpr uint8_t kPlaceMask = kWithItem - 1;
     static_assert(kInlineBytes <= kPlaceMask && field_names::kNames.size() <= kPlaceMask);
     static constexpr size_t kPlacedItemAt = kInlineBytesWithItem;
-    // Held, the bytes carry the block pointer, the item number, the value offset and where
-    // the block came from.
+    // Held, the bytes carry the block pointer, the item number, the value offset, where the
+    // block came from and the name's code (kNoCode for a name not common).
     static constexpr size_t kBlockAt = 0;
     static constexpr size_t kItemAt = 8;
     static constexpr size_t kOffsetAt = 12;
     static constexpr size_t kSourceAt = 13;
-    static_assert(kSourceAt < kInlineBytes);
+    static constexpr size_t kCodeAt = 14;
+    static_assert(kCodeAt < kInlineBytes);
+    static constexpr size_t kNoCode = field_names::kNames.size();
 
     // Gives a block back where it came from; `source` is the pool's number, 0 for the heap.
     struct BlockReturn {
@@ -98,6 +109,15 @@ private:
     bool coded() const { return form_ >= kCoded && form_ != kHeld; }
     size_t code() const { return form_ & kPlaceMask; }
     uint8_t heldOffset() const { return static_cast<uint8_t>(bytes_[kOffsetAt]); }
+    size_t heldCode() const { return static_cast<uint8_t>(bytes_[kCodeAt]); }
+    bool placedHasName(std::string_view name) const {
+        const size_t offset = form_ & kPlaceMask;
+        return offset != 0 && std::string_view(bytes_, offset - 1) == name;
+    }
+    bool heldHasName(std::string_view name) const {
+        const char* block = load<char*>(kBlockAt);
+        return block && std::string_view(block, heldOffset() - 1u) == name;
+    }
     const char* heldText(size_t offset) const {
         const char* block = load<char*>(kBlockAt);
         return block ? block + offset : "";
@@ -108,7 +128,7 @@ private:
     void setInPlace(const char* staged, size_t size, uint8_t form, uint32_t item);
     // Hands the block (null when there is none) to the caller.
     Block takeBlock();
-    void hold(Block block, uint8_t valueOffset, uint32_t item);
+    void hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode);
 
     char bytes_[kInlineBytes] = {};
     uint8_t form_ = 0;

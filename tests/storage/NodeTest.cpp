@@ -165,11 +165,13 @@ TEST(Node, TextsAroundTheInPlaceLimitsReadBackWhole) {
     EXPECT_TRUE(empty->hasName(""));
 }
 
-// Common field names are kept as a code, which leaves their values more room in place.
+// Common field names are kept as a code, which leaves their values more room in place, and
+// lookups compare them as codes whether the text is in place or in a block.
 TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
     const uint32_t item = 0x1000;
+    const std::string_view names[] = {"TITLE", "TITL", "TITLES", "LIST", "ADDED"};
     Node root;
-    for (const std::string_view name : {"TITLE", "TITL", "TITLES", "LIST", "ADDED"}) {
+    for (const std::string_view name : names) {
         for (size_t length = NodeText::kInlineBytesWithItem - 2; length <= NodeText::kInlineBytes + 1; ++length) {
             const std::string value(length, 'v');
             Node* node = root.appendChild(name, value);
@@ -188,6 +190,13 @@ TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
             }
         }
     }
+    const size_t perName = NodeText::kInlineBytes + 1 - (NodeText::kInlineBytesWithItem - 2) + 1;
+    for (const std::string_view name : names) {
+        EXPECT_STREQ(root.childValue(name, nullptr), std::string(NodeText::kInlineBytesWithItem - 2, 'v').c_str());
+        EXPECT_EQ(root.findChild(name, perName - 1)->name(), name);
+        EXPECT_EQ(root.findChild(name, perName), nullptr);
+    }
+    EXPECT_EQ(root.findChild("TIME"), nullptr);
     Node* node = root.appendChild("TIME", "03:05");
     node->setText(node->name(), node->value());
     node->setText(node->value(), node->name());
