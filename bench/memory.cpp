@@ -5,7 +5,8 @@
 // free slots), the items, the texts too long for their nodes, the cluster files' bytes,
 // which closing the store gives back, the library code pages mapped once, and of the rest
 // the heap blocks in use as malloc counts them (the remainder is free heap the system could
-// not be given back, and the pools' blocks beyond their pages).
+// not be given back, and the pools' blocks beyond their pages); and the rest again by the
+// mappings that hold it (/proc/self/smaps).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
@@ -21,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,7 @@
 #include "library/LibraryItem.h"
 #include "library/LibraryItemPool.h"
 #include "library/Repository.h"
+#include "library/RepositoryFolder.h"
 #include "library/ScanJob.h"
 #include "library/Scanner.h"
 #include "library/StatusBoard.h"
@@ -61,6 +64,50 @@ double residentFileBytes() {
     size_t fileBacked = 0;
     statm >> pages >> resident >> fileBacked;
     return static_cast<double>(fileBacked * static_cast<size_t>(sysconf(_SC_PAGESIZE)));
+}
+
+// Resident bytes by kind of mapping, from /proc/self/smaps.
+struct ResidentKinds {
+    double poolBlocks = 0;  // the pools' blocks, the only mappings advised for huge pages
+    double mainHeap = 0;    // [heap]
+    double otherAnon = 0;   // the threads' malloc arenas, large malloc blocks, stacks
+    double files = 0;
+};
+
+ResidentKinds residentKinds() {
+    ResidentKinds kinds;
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line;
+    std::string name;
+    bool anonymous = false;
+    double rss = 0;
+    const auto add = [&](const std::string& flags) {
+        if (!anonymous) {
+            kinds.files += rss;
+        } else if (name == "[heap]") {
+            kinds.mainHeap += rss;
+        } else if (flags.find(" hg") != std::string::npos) {
+            kinds.poolBlocks += rss;
+        } else {
+            kinds.otherAnon += rss;
+        }
+    };
+    while (std::getline(smaps, line)) {
+        if (line.rfind("Rss:", 0) == 0) {
+            rss = std::stod(line.substr(4)) * 1024;
+        } else if (line.rfind("VmFlags:", 0) == 0) {
+            add(line);
+        } else if (line.find('-') < line.find(' ') && line.find(':') > line.find(' ')) {
+            // range perms offset device inode [name]
+            std::istringstream fields(line);
+            std::string range, perms, offset, device, inode;
+            fields >> range >> perms >> offset >> device >> inode;
+            name.clear();
+            std::getline(fields >> std::ws, name);
+            anonymous = inode == "0";
+        }
+    }
+    return kinds;
 }
 
 PoolFigures poolFigures(const CachedPool& pool) {
@@ -109,6 +156,7 @@ int run(int files) {
     const double empty = rss();
     const double emptyHeap = heapInUse();
     const double emptyFiles = residentFileBytes();
+    const ResidentKinds emptyKinds = residentKinds();
 
     const QuietLog quiet;
     repository.open(work + "/repository.vmr", work + "/radio2.vmr");
@@ -119,6 +167,8 @@ int run(int files) {
     const size_t entries = repository.pendingTags.size();
     returnFreeMemoryToSystem();
     const double scanned = rss();
+    const double scannedHeap = residentKinds().mainHeap;
+    const double scannedHeapInUse = heapInUse();
     const PoolFigures nodesScanned = poolFigures(nodePool());
 
     readAllTags(repository, *engine, board, lock);
@@ -138,6 +188,18 @@ int run(int files) {
     const double closed = rss();
     const double closedHeap = heapInUse();
     const double closedFiles = residentFileBytes();
+    const ResidentKinds closedKinds = residentKinds();
+    size_t folders = 0;
+    size_t pathBytes = 0;
+    std::vector<const RepositoryFolder*> walk;
+    for (const auto& folder : repository.folders()) walk.push_back(folder.get());
+    while (!walk.empty()) {
+        const RepositoryFolder* folder = walk.back();
+        walk.pop_back();
+        ++folders;
+        pathBytes += folder->path().size();
+        for (const auto& child : folder->children()) walk.push_back(child.get());
+    }
 
     std::fprintf(stderr,
                  "%d files, %zu entries, bytes per entry above an empty start:\n"
@@ -165,6 +227,21 @@ int run(int files) {
                               static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes),
                           entries),
                  perEntry(closedHeap - emptyHeap, entries));
+    const double poolSlots =
+        static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes);
+    std::fprintf(stderr,
+                 "  the rest by mapping: the pools' blocks beyond their pages' slots %.0f; the main heap %.0f, of"
+                 " which blocks in use %.0f and free bytes between them %.0f; other anonymous mappings (thread"
+                 " arenas, stacks) %.0f\n"
+                 "    the main heap after the scan: %.0f resident, %.0f in use (what goes later leaves the gaps)\n"
+                 "    %zu folders (%.2f per entry) of %zu bytes, their paths %.0f bytes on average\n",
+                 perEntry(closedKinds.poolBlocks - emptyKinds.poolBlocks - poolSlots, entries),
+                 perEntry(closedKinds.mainHeap - emptyKinds.mainHeap, entries), perEntry(closedHeap - emptyHeap, entries),
+                 perEntry(closedKinds.mainHeap - emptyKinds.mainHeap - (closedHeap - emptyHeap), entries),
+                 perEntry(closedKinds.otherAnon - emptyKinds.otherAnon, entries),
+                 perEntry(scannedHeap - emptyKinds.mainHeap, entries), perEntry(scannedHeapInUse - emptyHeap, entries),
+                 folders, static_cast<double>(folders) / static_cast<double>(entries), sizeof(RepositoryFolder),
+                 static_cast<double>(pathBytes) / static_cast<double>(folders));
     theFileStore = nullptr;
     fs::remove_all(work);
     return 0;

@@ -16,24 +16,25 @@ LibraryItem* LibraryItemIndex::create(Node& node, RepositoryFolder* folder) {
     void* slot = theLibraryItemPool.allocate();
     if (!slot) return nullptr;
     auto* item = new (slot) LibraryItem{&node, nextId_++, folder};
-    buckets_[item->id % kBuckets].push_back(item);
-    node.setItem(item);
+    const uint32_t number = itemNumberOf(item);
+    buckets_[item->id % kBuckets].push_back(number);
+    node.setItemNumber(number);
     return item;
 }
 
 LibraryItem* LibraryItemIndex::find(int32_t id) const {
     if (id < 0) return nullptr;
-    const auto& bucket = buckets_[id % kBuckets];
-    const auto found = std::find_if(bucket.begin(), bucket.end(), [id](const LibraryItem* item) {
-        return item->id == id;
-    });
-    return found == bucket.end() ? nullptr : *found;
+    for (const uint32_t number : buckets_[id % kBuckets]) {
+        if (LibraryItem* item = itemAt(number); item->id == id) return item;
+    }
+    return nullptr;
 }
 
 LibraryItem* LibraryItemIndex::findByPath(std::string_view path) const {
     const std::string_view name = fileNameOf(path);
     for (const auto& bucket : buckets_) {
-        for (LibraryItem* item : bucket) {
+        for (const uint32_t number : bucket) {
+            LibraryItem* item = itemAt(number);
             if (item->node->value() == name && item->location(true) == path) return item;
         }
     }
@@ -42,17 +43,18 @@ LibraryItem* LibraryItemIndex::findByPath(std::string_view path) const {
 
 void LibraryItemIndex::retire(LibraryItem& item) {
     auto& bucket = buckets_[item.id % kBuckets];
-    const auto found = std::find(bucket.begin(), bucket.end(), &item);
+    const auto found = std::find(bucket.begin(), bucket.end(), itemNumberOf(&item));
     if (found == bucket.end()) return;
     bucket.erase(found);
-    item.node->setItem(nullptr);
+    item.node->setItemNumber(0);
     item.~LibraryItem();
     theLibraryItemPool.release(&item);
 }
 
 void LibraryItemIndex::releaseAll() {
     for (auto& bucket : buckets_) {
-        for (LibraryItem* item : bucket) {
+        for (const uint32_t number : bucket) {
+            LibraryItem* item = itemAt(number);
             item->~LibraryItem();
             theLibraryItemPool.release(item);
         }

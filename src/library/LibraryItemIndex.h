@@ -1,6 +1,7 @@
 #pragma once
-// The items of one repository by id: 101 buckets by id modulo 101, each in creation order.
-// Ids start at 1 and are never reused. Used under the application lock only.
+// The items of one repository by id: 101 buckets by id modulo 101, each in creation order,
+// of the items' 32-bit pool numbers (LibraryItemPool.h), half the size of pointers. Ids
+// start at 1 and are never reused. Used under the application lock only.
 
 #include <array>
 #include <cstdint>
@@ -35,6 +36,6 @@ public:
     void releaseAll();
 
 private:
-    std::array<std::vector<LibraryItem*>, kBuckets> buckets_;
+    std::array<std::vector<uint32_t>, kBuckets> buckets_;
     int32_t nextId_ = 1;
 };

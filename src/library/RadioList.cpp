@@ -6,6 +6,7 @@
 #include "library/FileKinds.h"
 #include "library/LibraryItem.h"
 #include "library/LibraryItemIndex.h"
+#include "library/LibraryItemPool.h"
 #include "storage/NodeFile.h"
 
 namespace {
@@ -36,7 +37,7 @@ void RadioList::merge(const Node& source) {
 void RadioList::index() {
     for (Node* node = tree_.firstChild(); node;) {
         const bool station = node->hasName(entry::kRadio);
-        if (station && !node->item()) {
+        if (station && !node->itemNumber()) {
             if (LibraryItem* item = itemIndex_.create(*node, this)) {
                 stations_.push_back(item);
                 revision_.raise();
@@ -58,7 +59,7 @@ LibraryItem* RadioList::addOwnStation(std::string_view name, std::string_view ur
     }
     save();
     index();
-    return station->item();
+    return itemOf(*station);
 }
 
 bool RadioList::isOwnStation(const LibraryItem& item) const {

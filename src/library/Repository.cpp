@@ -6,6 +6,7 @@
 #include "text/Decimal.h"
 #include "library/EntryNames.h"
 #include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
 #include "library/SettingDefaults.h"
 #include "storage/NodeFile.h"
 
@@ -101,7 +102,7 @@ bool Repository::syncRoot(const Node& scannedRoot, std::span<RepositoryFolder* c
 }
 
 void Repository::retireEntry(Node& entry) {
-    LibraryItem* item = entry.item();
+    LibraryItem* item = itemOf(entry);
     if (!item) return;
     std::erase(pendingTags, item);
     if (retireHook_) retireHook_(*item);

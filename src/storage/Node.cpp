@@ -106,15 +106,19 @@ const char* Node::childValue(std::string_view name, const char* fallback) const 
 }
 
 Node* Node::findChild(std::string_view name, size_t index) const {
+    const std::string_view stored = storedName(name);
+    const size_t code = field_names::codeOf(stored);
     for (Node& child : children()) {
-        if (child.hasName(name) && index-- == 0) return &child;
+        if (child.text_.hasName(stored, code) && index-- == 0) return &child;
     }
     return nullptr;
 }
 
 Node* Node::findChildWithValue(std::string_view name, std::optional<std::string_view> value, bool create) {
+    const std::string_view stored = storedName(name);
+    const size_t code = field_names::codeOf(stored);
     for (Node& child : children()) {
-        if (child.hasName(name) && (!value || *value == child.value())) return &child;
+        if (child.text_.hasName(stored, code) && (!value || *value == child.value())) return &child;
     }
     return create ? appendChild(name, value.value_or("")) : nullptr;
 }

@@ -14,8 +14,6 @@
 #include "storage/NodeText.h"
 #include "storage/RootNumbers.h"
 
-struct LibraryItem;
-
 class Node {
 public:
     // The value offset is one byte, so longer names are cut to this many bytes.
@@ -37,7 +35,7 @@ public:
     void clearChildren();
 
     // Both are "" until the text is first set; they stay valid until the next setText or
-    // the first setItem with an item.
+    // setItemNumber.
     const char* name() const { return text_.name(); }
     const char* value() const { return text_.value(); }
     void setText(std::string_view name, std::string_view value);
@@ -78,10 +76,11 @@ public:
     Node* parent() const { return parent_ >= RootNumbers::kFirst ? theRootNumbers.at(parent_) : pooled(parent_); }
     Node* firstChild() const { return lastChild_ ? pooled(lastChild_)->linked() : nullptr; }
     Node* lastChild() const { return pooled(lastChild_); }
-    // The library item that names this entry; not owned.
-    LibraryItem* item() const { return text_.item(); }
-    // A first item may move the name and value (see name()).
-    void setItem(LibraryItem* item) { text_.setItem(item); }
+    // The number of the library item that names this entry (see LibraryItemPool.h), 0 for
+    // none; the node only keeps it.
+    uint32_t itemNumber() const { return text_.itemNumber(); }
+    // May move the name and value (see name()).
+    void setItemNumber(uint32_t number) { text_.setItemNumber(number); }
 
     class ChildIterator {
     public:

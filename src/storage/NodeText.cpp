@@ -35,48 +35,56 @@ NodeText::Block NodeText::newBlock(size_t size) {
 void NodeText::assign(std::string_view name, std::string_view value) {
     const size_t size = name.size() + value.size() + 2;
     const auto valueOffset = static_cast<uint8_t>(name.size() + 1);
-    LibraryItem* const keptItem = item();
-    if (!keptItem) {
-        char staged[kInlineBytes];
-        const size_t code = field_names::codeOf(name);
-        if (code < field_names::kNames.size() && value.size() < kInlineBytes) {
-            *std::copy(value.begin(), value.end(), staged) = '\0';
-            setInPlace(staged, value.size() + 1, static_cast<uint8_t>(kCoded + code));
-            return;
-        }
-        if (size <= kInlineBytes) {
-            compose(staged, name, value);
-            setInPlace(staged, size, valueOffset);
-            return;
-        }
+    const uint32_t item = itemNumber();
+    const size_t room = item ? kInlineBytesWithItem : kInlineBytes;
+    char staged[kInlineBytes];
+    const size_t code = field_names::codeOf(name);
+    if (code < field_names::kNames.size() && value.size() < room) {
+        *std::copy(value.begin(), value.end(), staged) = '\0';
+        setInPlace(staged, value.size() + 1, static_cast<uint8_t>(kCoded + code), item);
+        return;
+    }
+    if (size <= room) {
+        compose(staged, name, value);
+        setInPlace(staged, size, valueOffset, item);
+        return;
     }
     Block block = newBlock(size);
     compose(block.get(), name, value);
-    hold(std::move(block), valueOffset, keptItem);
+    hold(std::move(block), valueOffset, item, code);
 }
 
-void NodeText::setInPlace(const char* staged, size_t size, uint8_t form) {
+size_t NodeText::placedBytes() const {
+    if (coded()) return std::strlen(bytes_) + 1;
+    const size_t offset = form_ & kPlaceMask;
+    return offset == 0 ? 0 : offset + std::strlen(bytes_ + offset) + 1;
+}
+
+void NodeText::setInPlace(const char* staged, size_t size, uint8_t form, uint32_t item) {
     takeBlock();
     std::memcpy(bytes_, staged, size);
     form_ = form;
+    if (item) {
+        store(kPlacedItemAt, item);
+        form_ |= kWithItem;
+    }
 }
 
-void NodeText::setItem(LibraryItem* item) {
+void NodeText::setItemNumber(uint32_t number) {
     if (held()) {
-        store(kItemAt, item);
+        store(kItemAt, number);
         return;
     }
-    if (!item) return;
-    Block block;
-    uint8_t valueOffset = 0;
-    if (form_ != 0) {
-        const std::string_view name = this->name();
-        const std::string_view value = this->value();
-        block = newBlock(name.size() + value.size() + 2);
-        compose(block.get(), name, value);
-        valueOffset = static_cast<uint8_t>(name.size() + 1);
+    if (!number || placedBytes() <= kInlineBytesWithItem) {
+        form_ = static_cast<uint8_t>(number ? form_ | kWithItem : form_ & ~kWithItem);
+        if (number) store(kPlacedItemAt, number);
+        return;
     }
-    hold(std::move(block), valueOffset, item);
+    const std::string_view name = this->name();
+    const std::string_view value = this->value();
+    Block block = newBlock(name.size() + value.size() + 2);
+    compose(block.get(), name, value);
+    hold(std::move(block), static_cast<uint8_t>(name.size() + 1), number, field_names::codeOf(name));
 }
 
 NodeText::Block NodeText::takeBlock() {
@@ -86,8 +94,9 @@ NodeText::Block NodeText::takeBlock() {
     return block;
 }
 
-void NodeText::hold(Block block, uint8_t valueOffset, LibraryItem* item) {
+void NodeText::hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode) {
     takeBlock();
+    bytes_[kCodeAt] = static_cast<char>(nameCode);
     bytes_[kSourceAt] = static_cast<char>(block.get_deleter().source);
     store(kBlockAt, block.release());
     store(kItemAt, item);

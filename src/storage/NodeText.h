@@ -1,9 +1,9 @@
 #pragma once
-// A node's name and value, and the library item of an entry node, in 20 bytes. Most tag
-// texts are short, so they live in place and need no heap block, the common field names
-// (FieldNames.h) as a one-byte code; a longer text lives in a block of its own, and so
-// does any text beside an item, whose pointer takes the room. Blocks of up to 64 bytes
-// come from the text pools (see NodePool.h), the rest from the heap.
+// A node's name and value, and the 32-bit number of an entry node's library item, in 20
+// bytes. Most tag texts are short, so they live in place and need no heap block, the
+// common field names (FieldNames.h) as a one-byte code; an item number takes 4 of those
+// bytes. A longer text lives in a block of its own: up to 64 bytes from the text pools
+// (see NodePool.h), the rest from the heap.
 
 #include <cstddef>
 #include <cstdint>
@@ -13,13 +13,12 @@
 
 #include "storage/FieldNames.h"
 
-struct LibraryItem;
-
 class NodeText {
 public:
-    // Name, NUL, value, NUL of up to this many bytes stay in place (without an item); with
-    // a common name, its value and NUL.
+    // Name, NUL, value, NUL of up to this many bytes stay in place; with a common name, its
+    // value and NUL. Beside an item number, 4 bytes fewer.
     static constexpr size_t kInlineBytes = 19;
+    static constexpr size_t kInlineBytesWithItem = kInlineBytes - sizeof(uint32_t);
     // The value offset is one byte.
     static constexpr size_t kMaxNameLength = 254;
 
@@ -30,42 +29,61 @@ public:
     NodeText(const NodeText&) = delete;
     NodeText& operator=(const NodeText&) = delete;
 
-    // Both "" until the first assign; valid until the next assign or the first non-null item.
+    // Both "" until the first assign; valid until the next assign or the next item number
+    // that moves the text out.
     const char* name() const {
-        return held() ? heldText(0) : coded() ? field_names::kNames[form_ - kCoded].data() : bytes_;
+        return held() ? heldText(0) : coded() ? field_names::kNames[code()].data() : bytes_;
     }
     const char* value() const {
-        return held() ? heldText(heldOffset()) : coded() ? bytes_ : bytes_ + form_;
+        return held() ? heldText(heldOffset()) : coded() ? bytes_ : bytes_ + (form_ & kPlaceMask);
     }
     // True once assigned with exactly this name (so never for a node that has no text yet).
     // Inline, as it runs for every key of every entry while a view is built.
     bool hasName(std::string_view name) const {
-        if (coded()) return field_names::kNames[form_ - kCoded] == name;
-        if (!held()) return form_ != 0 && std::string_view(bytes_, form_ - 1u) == name;
-        const char* block = load<char*>(kBlockAt);
-        return block && std::string_view(block, heldOffset() - 1u) == name;
+        if (coded()) return field_names::kNames[code()] == name;
+        if (!held()) return placedHasName(name);
+        if (heldCode() < kNoCode) return field_names::kNames[heldCode()] == name;
+        return heldHasName(name);
+    }
+    // The same for a name whose field_names::codeOf is `nameCode`: a common name compares
+    // as its code, for walks that look one name up among many nodes.
+    bool hasName(std::string_view name, size_t nameCode) const {
+        if (coded()) return code() == nameCode;
+        // A common name stays in place only as a code.
+        if (!held()) return nameCode == kNoCode && placedHasName(name);
+        if (heldCode() < kNoCode || nameCode < kNoCode) return heldCode() == nameCode;
+        return heldHasName(name);
     }
     // `name` is at most kMaxNameLength bytes. Either text may point into this one; the item
-    // is kept.
+    // number is kept.
     void assign(std::string_view name, std::string_view value);
 
-    LibraryItem* item() const { return held() ? load<LibraryItem*>(kItemAt) : nullptr; }
-    // A first non-null item moves a text kept in place to the heap.
-    void setItem(LibraryItem* item);
+    // 0 for none.
+    uint32_t itemNumber() const {
+        return held() ? load<uint32_t>(kItemAt) : form_ & kWithItem ? load<uint32_t>(kPlacedItemAt) : 0;
+    }
+    // Moves a text kept in place to a block when the number leaves it too little room.
+    void setItemNumber(uint32_t number);
 
 private:
     // form_ says where the text is: kHeld; in place with a coded name at kCoded + its code;
-    // or in place with this value offset (0: no text yet).
+    // or in place with this value offset (0: no text yet). In place, kWithItem marks an
+    // item number in the last 4 bytes.
     static constexpr uint8_t kHeld = 0xFF;
     static constexpr uint8_t kCoded = 0x80;
-    static_assert(kInlineBytes < kCoded && kCoded + field_names::kNames.size() < kHeld);
-    // Held, the bytes carry the block pointer, the item pointer, the value offset and where
-    // the block came from.
+    static constexpr uint8_t kWithItem = 0x40;
+    static constexpr uint8_t kPlaceMask = kWithItem - 1;
+    static_assert(kInlineBytes <= kPlaceMask && field_names::kNames.size() <= kPlaceMask);
+    static constexpr size_t kPlacedItemAt = kInlineBytesWithItem;
+    // Held, the bytes carry the block pointer, the item number, the value offset, where the
+    // block came from and the name's code (kNoCode for a name not common).
     static constexpr size_t kBlockAt = 0;
     static constexpr size_t kItemAt = 8;
-    static constexpr size_t kOffsetAt = 16;
-    static constexpr size_t kSourceAt = 17;
-    static_assert(kSourceAt < kInlineBytes);
+    static constexpr size_t kOffsetAt = 12;
+    static constexpr size_t kSourceAt = 13;
+    static constexpr size_t kCodeAt = 14;
+    static_assert(kCodeAt < kInlineBytes);
+    static constexpr size_t kNoCode = field_names::kNames.size();
 
     // Gives a block back where it came from; `source` is the pool's number, 0 for the heap.
     struct BlockReturn {
@@ -89,16 +107,28 @@ private:
 
     bool held() const { return form_ == kHeld; }
     bool coded() const { return form_ >= kCoded && form_ != kHeld; }
+    size_t code() const { return form_ & kPlaceMask; }
     uint8_t heldOffset() const { return static_cast<uint8_t>(bytes_[kOffsetAt]); }
+    size_t heldCode() const { return static_cast<uint8_t>(bytes_[kCodeAt]); }
+    bool placedHasName(std::string_view name) const {
+        const size_t offset = form_ & kPlaceMask;
+        return offset != 0 && std::string_view(bytes_, offset - 1) == name;
+    }
+    bool heldHasName(std::string_view name) const {
+        const char* block = load<char*>(kBlockAt);
+        return block && std::string_view(block, heldOffset() - 1u) == name;
+    }
     const char* heldText(size_t offset) const {
         const char* block = load<char*>(kBlockAt);
         return block ? block + offset : "";
     }
-    // Drops any block and keeps `size` staged bytes in place.
-    void setInPlace(const char* staged, size_t size, uint8_t form);
+    // The bytes a text in place takes (0 without text).
+    size_t placedBytes() const;
+    // Drops any block and keeps `size` staged bytes in place, beside the item number if any.
+    void setInPlace(const char* staged, size_t size, uint8_t form, uint32_t item);
     // Hands the block (null when there is none) to the caller.
     Block takeBlock();
-    void hold(Block block, uint8_t valueOffset, LibraryItem* item);
+    void hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode);
 
     char bytes_[kInlineBytes] = {};
     uint8_t form_ = 0;

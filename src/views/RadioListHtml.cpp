@@ -2,6 +2,7 @@
 
 #include "library/EntryNames.h"
 #include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
 #include "library/RadioList.h"
 #include "storage/Node.h"
 #include "text/HtmlEscape.h"
@@ -25,7 +26,7 @@ void renderRadioList(std::string& out, const RadioList& radio) {
     const Node* group = nullptr;
     for (const Node* node = radio.tree().firstChild(); node;) {
         const bool station = node->hasName(entry::kRadio);
-        const LibraryItem* item = station ? node->item() : nullptr;
+        const LibraryItem* item = station ? itemOf(*node) : nullptr;
         const Node* parent = node->parent();
         if (item && parent->hasName(entry::kChannels) && parent != group) {
             if (group) groupFoot(out);

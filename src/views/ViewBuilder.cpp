@@ -7,6 +7,7 @@
 
 #include "library/EntryNames.h"
 #include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
 #include "library/Repository.h"
 #include "text/Decimal.h"
 #include "text/TextSearch.h"
@@ -80,7 +81,8 @@ private:
     }
 
     void consider(Node& node, RepositoryFolder& folder, std::vector<Listed>& target) {
-        LibraryItem* item = node.item() ? node.item() : repository_.items().create(node, &folder);
+        LibraryItem* item = itemOf(node);
+        if (!item) item = repository_.items().create(node, &folder);
         if (!item || !filters_.matches(node, folder.path())) return;
         const EntryKeys keys(node);
         target.push_back({item, node.value(), keys.playable()});

@@ -11,6 +11,7 @@
 #include "audio/PendingTags.h"
 #include "library/LibraryFixture.h"
 #include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
 #include "library/StatusBoard.h"
 #include "platform/WakeSignal.h"
 #include "storage/Node.h"
@@ -148,13 +149,14 @@ TEST_F(PendingTags, ALineThatChangesWhileReadingIsTakenUpFromItsNewEnd) {
             folders.pop_back();
             for (const auto& child : current->children()) folders.push_back(child.get());
             for (const Node& entry : current->content().children()) {
-                if (!entry.item()) continue;
+                const LibraryItem* item = itemOf(entry);
+                if (!item) continue;
                 Node root;
                 Node* alone = root.appendChild("AUDIO", entry.value());
                 alone->copyChildrenFrom(entry);
-                engine->readTags(*alone, entry.item()->location(true).view(), "");
+                engine->readTags(*alone, item->location(true).view(), "");
                 EXPECT_EQ(childrenText(entry), childrenText(*alone)) << entry.value();
-                seen[std::string(entry.item()->location(true).view())] = entry.value();
+                seen[std::string(item->location(true).view())] = entry.value();
             }
         }
     }

@@ -134,33 +134,45 @@ TEST(Node, NamesUpTo254BytesAreKeptAndLongerOnesCutWithoutTouchingTheValue) {
 }
 
 // Names and values whose sizes put the whole text (name, NUL, value, NUL) just inside or
-// just outside the node's own bytes.
-TEST(Node, TextsAroundTheInPlaceLimitReadBackWhole) {
-    Node root;
-    for (size_t total = NodeText::kInlineBytes - 3; total <= NodeText::kInlineBytes + 3; ++total) {
-        for (const size_t nameLength : {size_t{0}, size_t{1}, total / 2, total - 3, total - 2}) {
-            const std::string name(nameLength, 'n');
-            const std::string value(total - 2 - nameLength, 'v');
-            const Node* node = root.appendChild(name, value);
-            EXPECT_EQ(node->name(), name) << total << " " << nameLength;
-            EXPECT_EQ(node->value(), value) << total << " " << nameLength;
-            EXPECT_TRUE(node->hasName(name));
-            EXPECT_FALSE(node->hasName(name + "v"));
-            EXPECT_EQ(root.findChildWithValue(name, value, false), node);
+// just outside the node's own bytes, with and without an item number, which takes 4 of them;
+// the number's bytes must not run into the text or the text's into the number.
+TEST(Node, TextsAroundTheInPlaceLimitsReadBackWhole) {
+    for (const uint32_t item : {0u, 0x7EFFFF01u}) {
+        Node root;
+        const size_t room = item ? NodeText::kInlineBytesWithItem : NodeText::kInlineBytes;
+        for (size_t total = room - 3; total <= room + 3; ++total) {
+            for (const size_t nameLength : {size_t{0}, size_t{1}, total / 2, total - 3, total - 2}) {
+                const std::string name(nameLength, 'n');
+                const std::string value(total - 2 - nameLength, 'v');
+                Node* node = root.appendChild(name, value);
+                for (int assigned = 0; assigned < 2; ++assigned) {
+                    if (assigned) node->setText(name, value);
+                    node->setItemNumber(item);
+                    EXPECT_EQ(node->name(), name) << total << " " << nameLength;
+                    EXPECT_EQ(node->value(), value) << total << " " << nameLength;
+                    EXPECT_EQ(node->itemNumber(), item);
+                    EXPECT_TRUE(node->hasName(name));
+                    EXPECT_FALSE(node->hasName(name + "v"));
+                    EXPECT_EQ(root.findChildWithValue(name, value, false), node);
+                }
+            }
         }
     }
+    Node root;
     Node* empty = root.appendChild("", "");
     EXPECT_STREQ(empty->name(), "");
     EXPECT_STREQ(empty->value(), "");
     EXPECT_TRUE(empty->hasName(""));
 }
 
-// Common field names are kept as a code, which leaves their values more room in place.
+// Common field names are kept as a code, which leaves their values more room in place, and
+// lookups compare them as codes whether the text is in place or in a block.
 TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
-    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    const uint32_t item = 0x1000;
+    const std::string_view names[] = {"TITLE", "TITL", "TITLES", "LIST", "ADDED"};
     Node root;
-    for (const std::string_view name : {"TITLE", "TITL", "TITLES", "LIST", "ADDED"}) {
-        for (size_t length = NodeText::kInlineBytes - 2; length <= NodeText::kInlineBytes + 1; ++length) {
+    for (const std::string_view name : names) {
+        for (size_t length = NodeText::kInlineBytesWithItem - 2; length <= NodeText::kInlineBytes + 1; ++length) {
             const std::string value(length, 'v');
             Node* node = root.appendChild(name, value);
             EXPECT_EQ(node->name(), name);
@@ -170,12 +182,21 @@ TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
             EXPECT_FALSE(node->hasName(name.substr(1)));
             EXPECT_EQ(root.findChildWithValue(name, value, false), node);
             if (length % 2) {
-                node->setItem(item);
+                node->setItemNumber(item);
                 EXPECT_EQ(node->name(), name);
                 EXPECT_EQ(node->value(), value);
+                EXPECT_TRUE(node->hasName(name));
+                EXPECT_EQ(node->itemNumber(), item);
             }
         }
     }
+    const size_t perName = NodeText::kInlineBytes + 1 - (NodeText::kInlineBytesWithItem - 2) + 1;
+    for (const std::string_view name : names) {
+        EXPECT_STREQ(root.childValue(name, nullptr), std::string(NodeText::kInlineBytesWithItem - 2, 'v').c_str());
+        EXPECT_EQ(root.findChild(name, perName - 1)->name(), name);
+        EXPECT_EQ(root.findChild(name, perName), nullptr);
+    }
+    EXPECT_EQ(root.findChild("TIME"), nullptr);
     Node* node = root.appendChild("TIME", "03:05");
     node->setText(node->name(), node->value());
     node->setText(node->value(), node->name());
@@ -189,7 +210,7 @@ TEST(Node, CodedNamesReadBackAndMoveOutWithAnItem) {
 // Texts of one size class share pages, so a text written into too small a slot would show
 // in its neighbour.
 TEST(Node, TextsAroundTheTextPoolSizesReadBackWholeAndGiveTheirSlotsBack) {
-    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+    const uint32_t item = 0x1000;
     const auto pagesOfTextPools = [] {
         textPool(1).flushThisThread();
         textPool(2).flushThisThread();
@@ -205,7 +226,7 @@ TEST(Node, TextsAroundTheTextPoolSizesReadBackWholeAndGiveTheirSlotsBack) {
                     const std::string name = "N" + std::to_string(copy);
                     texts.emplace_back(name, std::string(total - 2 - name.size(), static_cast<char>('a' + copy % 26)));
                     Node* node = root.appendChild(name, texts.back().second);
-                    if (copy % 2) node->setItem(item);
+                    if (copy % 2) node->setItemNumber(item);
                 }
             }
         }
@@ -253,22 +274,22 @@ TEST(Node, SetTextMovesTheTextInAndOutOfTheNodeAndMayReadItsOwnText) {
     EXPECT_STREQ(node->value(), "03:05");
 }
 
-// Only the item pointer is kept, never read, so any address serves.
-TEST(Node, AnItemStaysThroughEveryTextAndLeavesTheTextAlone) {
-    auto* const item = reinterpret_cast<LibraryItem*>(uintptr_t{0x1000});
+// Only the item number is kept, never read, so any number serves.
+TEST(Node, AnItemNumberStaysThroughEveryTextAndLeavesTheTextAlone) {
+    const uint32_t item = 0x7EFFFFFC;
     Node unnamed;
-    unnamed.setItem(item);
-    EXPECT_EQ(unnamed.item(), item);
+    unnamed.setItemNumber(item);
+    EXPECT_EQ(unnamed.itemNumber(), item);
     EXPECT_FALSE(unnamed.hasName(""));
     EXPECT_STREQ(unnamed.name(), "");
     EXPECT_STREQ(unnamed.value(), "");
 
     Node root;
     Node* song = root.appendChild("AUDIO", "a.mp3");
-    song->setItem(nullptr);
-    EXPECT_EQ(song->item(), nullptr);
-    song->setItem(item);
-    EXPECT_EQ(song->item(), item);
+    song->setItemNumber(0);
+    EXPECT_EQ(song->itemNumber(), 0u);
+    song->setItemNumber(item);
+    EXPECT_EQ(song->itemNumber(), item);
     EXPECT_STREQ(song->name(), "AUDIO");
     EXPECT_STREQ(song->value(), "a.mp3");
     EXPECT_EQ(root.findChildWithValue("AUDIO", "a.mp3", false), song);
@@ -278,19 +299,25 @@ TEST(Node, AnItemStaysThroughEveryTextAndLeavesTheTextAlone) {
     for (const auto& [name, value] : {std::pair<std::string_view, std::string_view>{"AUDIO", "b.mp3"},
                                       {longName, longValue},
                                       {"", ""},
+                                      {"AUDIO", "01 Title 86665.mp3"},
                                       {"RADIO", "c"}}) {
         song->setText(name, value);
-        EXPECT_EQ(song->item(), item);
+        EXPECT_EQ(song->itemNumber(), item);
         EXPECT_EQ(song->name(), name.substr(0, Node::kMaxNameLength));
         EXPECT_EQ(song->value(), value);
         EXPECT_TRUE(song->hasName(name));
     }
-    song->setItem(nullptr);
-    EXPECT_EQ(song->item(), nullptr);
+    song->setItemNumber(0);
+    EXPECT_EQ(song->itemNumber(), 0u);
     EXPECT_STREQ(song->name(), "RADIO");
     EXPECT_STREQ(song->value(), "c");
+    song->setText("AUDIO", "01 Title 86665.mp3");
+    song->setItemNumber(item);
+    song->setItemNumber(0);
+    EXPECT_EQ(song->itemNumber(), 0u);
+    EXPECT_STREQ(song->value(), "01 Title 86665.mp3");
     song->setText("AUDIO", "d.mp3");
-    EXPECT_EQ(song->item(), nullptr);
+    EXPECT_EQ(song->itemNumber(), 0u);
     EXPECT_STREQ(song->value(), "d.mp3");
 }
 
