@@ -17,6 +17,7 @@
 #include "library/RepositoryFolder.h"
 #include "platform/Clock.h"
 #include "platform/LocalChannel.h"
+#include "platform/Memory.h"
 #include "platform/WakeSignal.h"
 #include "storage/FileStore.h"
 #include "storage/Node.h"
@@ -55,6 +56,10 @@ void MainLoop::run() {
     while (!quitRequested) {
         const int timeoutMs = runPass();
         if (quitRequested) break;
+        if (heapFreed_) {
+            heapFreed_ = false;
+            returnFreeMemoryToSystem();
+        }
         waitForWork(otherThreads, timeoutMs);
         if (auto path = mailbox_.receive()) application_.queueHandedPath(*path);
     }
@@ -76,7 +81,7 @@ int MainLoop::runPass() {
     application_.statusBoard.expire(application_.currentTime);
     storeReadTags();
     flushStore();
-    store_.storeUnloadIdle(letGo_);
+    if (store_.storeUnloadIdle(letGo_) > 0) heapFreed_ = true;
     application_.audioEngine->update();
     handlePlaybackSignal();
     return untilNextWork();
@@ -88,6 +93,7 @@ void MainLoop::storeReadTags() {
     const int remaining = tags_.storeAndPost(application_.repository, kTagBatchMs);
     const uint32_t now = millisecondClock();
     if (remaining == 0) {
+        if (waiting > 0) heapFreed_ = true;
         lastTagReport_ = now;
     } else if (remaining < waiting && now - lastTagReport_ >= kTagReportMs) {
         lastTagReport_ = now;

@@ -44,5 +44,8 @@ private:
     bool flushing_ = false;                  // a flush is under way, one cluster a pass
     PendingTagReader tags_;
     uint32_t lastTagReport_ = 0;
+    // A run of tags stored, or clusters unloaded: the heap they leave free goes back to the
+    // system after the pass, outside the lock.
+    bool heapFreed_ = false;
     std::optional<uint32_t> signalsHeldUntil_;  // after a failed open, on the millisecond clock
 };

@@ -205,7 +205,8 @@ std::optional<uint32_t> FileStore::untilTimedWork() const {
     return soonest;
 }
 
-void FileStore::storeUnloadIdle(const LetGo& letGo) {
+int FileStore::storeUnloadIdle(const LetGo& letGo) {
+    int unloaded = 0;
     for (int number = 0; number < kClusterCount; ++number) {
         Cluster* cluster = clusters_[number].get();
         if (!cluster || cluster->writing() || !cluster->idle(clock_(), kIdleMilliseconds)) continue;
@@ -215,8 +216,10 @@ void FileStore::storeUnloadIdle(const LetGo& letGo) {
         // The lock let go for the write, others may have used the cluster meanwhile.
         if (cluster->dirty() || cluster->writing() || !cluster->idle(clock_(), kIdleMilliseconds)) continue;
         cluster->unload();
+        ++unloaded;
         std::printf("Deactivated filecluster %s\n", cluster->filePath().c_str());
     }
+    return unloaded;
 }
 
 Str& FileStore::storeStatistics(Str& out) {

@@ -84,8 +84,8 @@ public:
     // Counts the writes into the store, so a caller can tell whether some work changed it.
     uint64_t changeCount() const { return changeCount_; }
     // Unloads clusters with nothing open whose last close is over five seconds old, writing
-    // them first; one whose writes fail stays until a flush writes it.
-    void storeUnloadIdle(const LetGo& letGo = {});
+    // them first; one whose writes fail stays until a flush writes it. Says how many went.
+    int storeUnloadIdle(const LetGo& letGo = {});
 
     // Replaces a disk file atomically. When that fails, the contents are kept and written
     // at every flush until they are on disk (a newer write of the path replaces them).
