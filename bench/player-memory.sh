@@ -23,12 +23,7 @@ measure() {
     start_fresh_player "$1" "$2" "$library"
     empty=$(resident_kb)
     curl -s -o /dev/null "http://127.0.0.1:$port/scan"
-    sleep 3
-    # The tags are all read once the main loop has stopped reporting what remains.
-    while [ $(( $(date +%s) - $(stat -c %Y "$work/$1.log") )) -lt 3 ] ||
-          grep -q 'Scanning tags' <(tail -n 3 "$work/$1.log"); do
-        sleep 1
-    done
+    wait_for_tags "$work/$1.log"
     local tagged
     tagged=$(per_song)
     sleep 20  # past the 10 s flush and the clusters' 5 s idle time

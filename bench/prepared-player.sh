@@ -8,7 +8,7 @@
 #   start_player LOG            starts it on that settings folder; its process id is $player
 #   build_player, generated_library FOLDER FILES [options], new_work,
 #   start_fresh_player NAME EXECUTABLE LIBRARY (a first scan's player)
-#   wait_until_answering, quit_player
+#   wait_until_answering, wait_for_tags LOG, quit_player
 #   sample_player NAME SECONDS  prints the player's CPU over SECONDS and its wake-ups (context
 #                               switches) a second, in all and per thread name (threads that
 #                               neither woke nor ran are left out)
@@ -93,12 +93,17 @@ prepare_player() {
     wait_until_answering
     curl -s -o /dev/null "http://127.0.0.1:$port/setuserpref&name=REPOSITORY_PATHS&value=$library"
     curl -s -o /dev/null "http://127.0.0.1:$port/scan"
-    # The tags are all read once the main loop has stopped reporting what remains.
+    wait_for_tags "$work/first.log"
+    quit_player
+}
+
+# wait_for_tags LOG: returns once every tag is read, that is once the main loop has stopped
+# reporting in LOG what remains.
+wait_for_tags() {
     sleep 3
-    while [ $(( $(date +%s) - $(stat -c %Y "$work/first.log") )) -lt 3 ] || grep -q 'Scanning tags' <(tail -n 3 "$work/first.log"); do
+    while [ $(( $(date +%s) - $(stat -c %Y "$1") )) -lt 3 ] || grep -q 'Scanning tags' <(tail -n 3 "$1"); do
         sleep 1
     done
-    quit_player
 }
 
 # One line per thread: its id, name, nanoseconds on a core and context switches so far.
