@@ -1,11 +1,38 @@
 #include "platform/Memory.h"
 
-#include <malloc.h>
 #include <unistd.h>
 
 #include <fstream>
 
+#if VELMORANT_JEMALLOC
+#include <jemalloc/jemalloc.h>
+
+#include <string>
+
+void returnFreeMemoryToSystem() {
+    static const std::string purgeAll = "arena." + std::to_string(MALLCTL_ARENAS_ALL) + ".purge";
+    mallctl("thread.tcache.flush", nullptr, nullptr, nullptr, 0);
+    mallctl(purgeAll.c_str(), nullptr, nullptr, nullptr, 0);
+}
+
+size_t heapBytesInUse() {
+    uint64_t epoch = 1;
+    size_t epochSize = sizeof(epoch);
+    mallctl("epoch", &epoch, &epochSize, &epoch, epochSize);
+    size_t allocated = 0;
+    size_t allocatedSize = sizeof(allocated);
+    return mallctl("stats.allocated", &allocated, &allocatedSize, nullptr, 0) == 0 ? allocated : 0;
+}
+#else
+#include <malloc.h>
+
 void returnFreeMemoryToSystem() { malloc_trim(0); }
+
+size_t heapBytesInUse() {
+    const struct mallinfo2 info = mallinfo2();
+    return info.uordblks + info.hblkhd;
+}
+#endif
 
 size_t residentMemoryBytes() {
     std::ifstream statm("/proc/self/statm");
