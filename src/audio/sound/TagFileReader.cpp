@@ -15,6 +15,7 @@
 
 #include "audio/sound/CommonTagNames.h"
 #include "audio/sound/EmbeddedPicture.h"
+#include "audio/sound/Id3v2Properties.h"
 #include "audio/sound/MediaInput.h"
 #include "audio/sound/SoundResult.h"
 #include "audio/sound/TagFileStream.h"
@@ -95,13 +96,21 @@ void addRiffTrack(TagLib::RIFF::WAV::File& file, TagList& tags) {
     if (!track.isEmpty()) tags.set("TRACK", TagType::kUtf8, track.to8Bit(true));
 }
 
+// What file.properties() gives: for an MPEG file, its ID3v2 tag's unless that is empty.
+TagLib::PropertyMap fileProperties(TagLib::File& file, TagLib::MPEG::File* mpeg) {
+    if (mpeg && mpeg->hasID3v2Tag() && !mpeg->ID3v2Tag()->isEmpty()) {
+        if (auto properties = plainId3v2Properties(*mpeg->ID3v2Tag())) return *std::move(properties);
+    }
+    return file.properties();
+}
+
 void addTagLibTags(TagLib::File& file, TagList& tags) {
     // The fallbacks go in first, so that the file's own properties replace them.
     auto* mpeg = dynamic_cast<TagLib::MPEG::File*>(&file);
     if (mpeg) addId3v1(*mpeg, tags);
     if (auto* asf = dynamic_cast<TagLib::ASF::File*>(&file)) addAsfAttributes(*asf, tags);
     if (auto* wav = dynamic_cast<TagLib::RIFF::WAV::File*>(&file)) addRiffTrack(*wav, tags);
-    addProperties(file.properties(), tags);
+    addProperties(fileProperties(file, mpeg), tags);
     if (mpeg) addId3Genre(*mpeg, tags);
 }
 
