@@ -4,13 +4,12 @@
 // the parts of it: the entry and field nodes (used slots, and the pool's pages with their
 // free slots), the items, the texts too long for their nodes, the cluster files' bytes,
 // which closing the store gives back, the library code pages mapped once, and of the rest
-// the heap blocks in use as malloc counts them (the remainder is free heap the system could
-// not be given back, and the pools' blocks beyond their pages); and the rest again by the
-// mappings that hold it (/proc/self/smaps).
+// the heap blocks in use as the allocator counts them (the remainder is free heap the system
+// could not be given back, and the pools' blocks beyond their pages); and the rest again by
+// the mappings that hold it (/proc/self/smaps).
 //
 //   bench_memory [files ...]      (default: 100000)
 #include <fcntl.h>
-#include <malloc.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,8 +68,7 @@ double residentFileBytes() {
 // Resident bytes by kind of mapping, from /proc/self/smaps.
 struct ResidentKinds {
     double poolBlocks = 0;  // the pools' blocks, the only mappings advised for huge pages
-    double mainHeap = 0;    // [heap]
-    double otherAnon = 0;   // the threads' malloc arenas, large malloc blocks, stacks
+    double heap = 0;        // the allocator's other mappings, and the threads' stacks
     double files = 0;
 };
 
@@ -84,12 +82,10 @@ ResidentKinds residentKinds() {
     const auto add = [&](const std::string& flags) {
         if (!anonymous) {
             kinds.files += rss;
-        } else if (name == "[heap]") {
-            kinds.mainHeap += rss;
         } else if (flags.find(" hg") != std::string::npos) {
             kinds.poolBlocks += rss;
         } else {
-            kinds.otherAnon += rss;
+            kinds.heap += rss;
         }
     };
     while (std::getline(smaps, line)) {
@@ -136,7 +132,7 @@ int run(int files) {
     fs::create_directories(work + "/database");
     const auto perEntry = [](double bytes, size_t entries) { return bytes / static_cast<double>(entries); };
     const auto rss = [] { return static_cast<double>(residentMemoryBytes()); };
-    const auto heapInUse = [] { return static_cast<double>(mallinfo2().uordblks); };
+    const auto heapInUse = [] { return static_cast<double>(heapBytesInUse()); };
 
     FileStore store;
     store.storeOpen(work + "/database");
@@ -167,7 +163,7 @@ int run(int files) {
     const size_t entries = repository.pendingTags.size();
     returnFreeMemoryToSystem();
     const double scanned = rss();
-    const double scannedHeap = residentKinds().mainHeap;
+    const double scannedHeap = residentKinds().heap;
     const double scannedHeapInUse = heapInUse();
     const PoolFigures nodesScanned = poolFigures(nodePool());
 
@@ -230,16 +226,14 @@ int run(int files) {
     const double poolSlots =
         static_cast<double>(nodes.slots * sizeof(Node) + items.slots * sizeof(LibraryItem) + textBytes);
     std::fprintf(stderr,
-                 "  the rest by mapping: the pools' blocks beyond their pages' slots %.0f; the main heap %.0f, of"
-                 " which blocks in use %.0f and free bytes between them %.0f; other anonymous mappings (thread"
-                 " arenas, stacks) %.0f\n"
-                 "    the main heap after the scan: %.0f resident, %.0f in use (what goes later leaves the gaps)\n"
+                 "  the rest by mapping: the pools' blocks beyond their pages' slots %.0f; the heap and the"
+                 " threads' stacks %.0f, of which blocks in use %.0f and free bytes between them %.0f\n"
+                 "    the heap after the scan: %.0f resident, %.0f in use (what goes later leaves the gaps)\n"
                  "    %zu folders (%.2f per entry) of %zu bytes, their paths %.0f bytes on average\n",
                  perEntry(closedKinds.poolBlocks - emptyKinds.poolBlocks - poolSlots, entries),
-                 perEntry(closedKinds.mainHeap - emptyKinds.mainHeap, entries), perEntry(closedHeap - emptyHeap, entries),
-                 perEntry(closedKinds.mainHeap - emptyKinds.mainHeap - (closedHeap - emptyHeap), entries),
-                 perEntry(closedKinds.otherAnon - emptyKinds.otherAnon, entries),
-                 perEntry(scannedHeap - emptyKinds.mainHeap, entries), perEntry(scannedHeapInUse - emptyHeap, entries),
+                 perEntry(closedKinds.heap - emptyKinds.heap, entries), perEntry(closedHeap - emptyHeap, entries),
+                 perEntry(closedKinds.heap - emptyKinds.heap - (closedHeap - emptyHeap), entries),
+                 perEntry(scannedHeap - emptyKinds.heap, entries), perEntry(scannedHeapInUse - emptyHeap, entries),
                  folders, static_cast<double>(folders) / static_cast<double>(entries), sizeof(RepositoryFolder),
                  static_cast<double>(pathBytes) / static_cast<double>(folders));
     theFileStore = nullptr;
