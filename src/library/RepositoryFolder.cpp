@@ -107,8 +107,9 @@ void RepositoryFolder::sortEntries() {
 
 void RepositoryFolder::addChild(std::unique_ptr<RepositoryFolder> child) {
     child->parent_ = this;
-    // The children stay in name order, so the place is found by halving: a walk along them
-    // for each new one made merging a music folder of thousands of artists quadratic.
+    // The children stay in name order, and a scan brings them in the order the disk lists
+    // them: the place is found by halving an array, as walking a list for each new one made a
+    // first scan of thousands of artists quadratic.
     const auto after = std::upper_bound(children_.begin(), children_.end(), child->name(),
                                         [](std::string_view name, const auto& sibling) {
                                             return lessNoCase(name, sibling->name());

@@ -2,7 +2,7 @@
 // One folder of the library: its entries as a node tree, stored as path + "/playlist.vmr"
 // in the file store, and its subfolders. It owns both. Used under the application lock.
 
-#include <list>
+#include <vector>
 #include <memory>
 #include <string_view>
 
@@ -15,7 +15,7 @@ class SongMoves;
 class RepositoryFolder {
 public:
     // In name order, ASCII case ignored, as the entries are.
-    using Children = std::list<std::unique_ptr<RepositoryFolder>>;
+    using Children = std::vector<std::unique_ptr<RepositoryFolder>>;
 
     // An empty folder; `listNode` is the LIST entry in the parent's content, if any.
     explicit RepositoryFolder(Node* listNode = nullptr, RepositoryFolder* parent = nullptr);
