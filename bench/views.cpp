@@ -157,7 +157,7 @@ public:
 
     // Every song rated 1 and repeat on: each call walks the whole view and finds nothing.
     Timing worstNextSong() {
-        for (LibraryItem* item : view_.items()) item->node->setChild("RATE", "1");
+        for (LibraryItem* item : view_.items()) item->node()->setChild("RATE", "1");
         view_.rebuildView(true);
         repository_.setSetting("PLAYLIST_REPEAT", "1");
         position_.setPlayPosition(view_.items()[view_.items().size() / 2]->id);

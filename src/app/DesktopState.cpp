@@ -32,7 +32,7 @@ SongNames songNames(Application& application) {
     }
     const LibraryItem* item = application.position.currentItem();
     if (!item) return {};
-    const Node& entry = *item->node;
+    const Node& entry = *item->node();
     return {entry.childValue("TITLE", entry.value()), entry.childValue("ARTIST", ""), entry.childValue("ALBUM", "")};
 }
 
@@ -79,7 +79,7 @@ NowPlaying readNowPlaying(Application& application, int port) {
     now.title = std::move(names.title);
     now.artist = std::move(names.artist);
     now.album = std::move(names.album);
-    if (player.isEndless() || item->node->hasName("RADIO")) return now;
+    if (player.isEndless() || item->node()->hasName("RADIO")) return now;
     now.lengthUs = int64_t{player.lengthMs()} * 1000;
     now.url = fileUrl(item->entryPath().view());
     now.artUrl = "http://127.0.0.1:" + std::to_string(port) + "/" + folderPicture(application.view, item->folder);

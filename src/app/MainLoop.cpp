@@ -165,7 +165,7 @@ int MainLoop::untilNextWork() {
 void MainLoop::countPlay() {
     const LibraryItem* item = application_.position.currentItem();
     if (!item) return;
-    Node& entry = *item->node;
+    Node& entry = *item->node();
     const int playCount = decimalValue(entry.childValue("PLAYCOUNT", "0")) + 1;
     entry.setChild("PLAYCOUNT", std::to_string(playCount));
     entry.setChild("PLAYTIME", std::to_string(application_.currentTime));

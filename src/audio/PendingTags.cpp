@@ -56,11 +56,11 @@ bool PendingTagReader::storeNext(Repository& repository) {
         return false;
     }
     if (next.station) {
-        engine_.readTags(*item.node, next.entryPath.view(), "");
+        engine_.readTags(*item.node(), next.entryPath.view(), "");
     } else {
         const std::unique_ptr<TagWorkers::Result> read = std::move(waiting_);
         for (const Node* value = read->values.firstChild(); value; value = value->next()) {
-            item.node->setChild(value->name(), value->value());
+            item.node()->setChild(value->name(), value->value());
         }
         board_.takeOver(read->messages);
     }
@@ -88,7 +88,7 @@ bool PendingTagReader::stillInLine(const Repository& repository) const {
 void PendingTagReader::postNext(const Repository& repository) {
     const auto& pending = repository.pendingTags;
     const LibraryItem& item = *pending[pending.size() - 1 - posted_.size()];
-    Posted next{&item, item.entryPath(), item.node->hasName(entry::kRadio)};
+    Posted next{&item, item.entryPath(), item.node()->hasName(entry::kRadio)};
     if (!next.station) {
         workers_.post(std::string(item.location(true).view()), std::string(item.location(false).view()));
     }

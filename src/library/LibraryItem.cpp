@@ -19,21 +19,23 @@ Str playlistFileStream(std::string_view path) {
 
 }  // namespace
 
+Node* LibraryItem::node() const { return Node::numbered(entry); }
+
 Str LibraryItem::entryPath() const {
-    if (!folder) return node->value();
-    return Str::concat(folder->path(), "/").append(node->value());
+    if (!folder) return node()->value();
+    return Str::concat(folder->path(), "/").append(node()->value());
 }
 
-bool LibraryItem::isStation() const { return folder && node->hasName(entry::kRadio); }
+bool LibraryItem::isStation() const { return folder && node()->hasName(entry::kRadio); }
 
-const char* LibraryItem::directStream() const { return isStation() ? node->childValue(entry::kStream, nullptr) : nullptr; }
+const char* LibraryItem::directStream() const { return isStation() ? node()->childValue(entry::kStream, nullptr) : nullptr; }
 
 Str LibraryItem::location(bool withFolder) const {
     if (isStation()) {
         if (const char* stream = directStream()) return stream;
-        return fetchPlaylistStream(node->childValue(entry::kPlaylist, ""), FetchOptions{});
+        return fetchPlaylistStream(node()->childValue(entry::kPlaylist, ""), FetchOptions{});
     }
-    const std::string_view value = node->value();
+    const std::string_view value = node()->value();
     if (isPlaylistFile(value)) return playlistFileStream(value);
     if (withFolder && folder && folder->onDisk()) return entryPath();
     return value;

@@ -10,9 +10,11 @@ class Node;
 class RepositoryFolder;
 
 struct LibraryItem {
-    Node* node;
+    uint32_t entry;  // the entry node's Node::number, which costs half a pointer
     int32_t id;
     RepositoryFolder* folder;  // null for an entry outside any folder
+
+    Node* node() const;
 
     // A station of the radio list: its location needs a fetch, unless it is a direct stream.
     bool isStation() const;

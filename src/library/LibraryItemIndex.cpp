@@ -15,7 +15,7 @@ LibraryItemIndex::~LibraryItemIndex() {
 LibraryItem* LibraryItemIndex::create(Node& node, RepositoryFolder* folder) {
     void* slot = theLibraryItemPool.allocate();
     if (!slot) return nullptr;
-    auto* item = new (slot) LibraryItem{&node, nextId_++, folder};
+    auto* item = new (slot) LibraryItem{node.number(), nextId_++, folder};
     const uint32_t number = itemNumberOf(item);
     buckets_[item->id % kBuckets].push_back(number);
     node.setItemNumber(number);
@@ -35,7 +35,7 @@ LibraryItem* LibraryItemIndex::findByPath(std::string_view path) const {
     for (const auto& bucket : buckets_) {
         for (const uint32_t number : bucket) {
             LibraryItem* item = itemAt(number);
-            if (item->node->value() == name && item->location(true) == path) return item;
+            if (item->node()->value() == name && item->location(true) == path) return item;
         }
     }
     return nullptr;
@@ -46,7 +46,7 @@ void LibraryItemIndex::retire(LibraryItem& item) {
     const auto found = std::find(bucket.begin(), bucket.end(), itemNumberOf(&item));
     if (found == bucket.end()) return;
     bucket.erase(found);
-    item.node->setItemNumber(0);
+    item.node()->setItemNumber(0);
     item.~LibraryItem();
     theLibraryItemPool.release(&item);
 }

@@ -63,8 +63,8 @@ LibraryItem* RadioList::addOwnStation(std::string_view name, std::string_view ur
 }
 
 bool RadioList::isOwnStation(const LibraryItem& item) const {
-    const Node* group = item.node->parent();
-    return item.folder == this && item.node->hasName(entry::kRadio) && group && group->parent() == &tree_ &&
+    const Node* group = item.node()->parent();
+    return item.folder == this && item.node()->hasName(entry::kRadio) && group && group->parent() == &tree_ &&
            group->hasName(entry::kChannels) && std::string_view(group->value()) == kOwnGroup;
 }
 

@@ -112,7 +112,7 @@ void Repository::retireEntry(Node& entry) {
 bool Repository::removeOwnStation(int32_t id) {
     LibraryItem* item = items_.find(id);
     if (!item || !radioList_.isOwnStation(*item)) return false;
-    Node& station = *item->node;
+    Node& station = *item->node();
     radioList_.forgetStation(*item);
     retireEntry(station);
     radioList_.dropStation(station);

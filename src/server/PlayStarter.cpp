@@ -31,7 +31,7 @@ void PlayStarter::startCurrentItem() {
     // The song before must not play on while the station is looked up.
     player_->stop();
     player_->release();
-    const Str playlist(item->node->childValue(entry::kPlaylist, ""));
+    const Str playlist(item->node()->childValue(entry::kPlaylist, ""));
     const bool posted = fetches_.post([this, start, playlist](const FetchOptions& options) {
         const Str stream = fetchPlaylistStream(playlist.view(), options);
         const std::lock_guard guard(lock_);

@@ -41,7 +41,7 @@ std::string addedLine(const char* added) {
 void commandGetSongInfo(CommandCall& call) {
     const LibraryItem* item = namedItem(call);
     if (!item) return answerOk(call.connection);
-    const Node& entry = *item->node;
+    const Node& entry = *item->node();
     std::string lines = "FILE " + std::string(entry.value()) + "\n";
     lines += "PATH " + (item->folder ? item->folder->path().str() : std::string()) + "\n";
     for (const char* key : {"TITLE", "ARTIST", "ALBUM", "GENRE", "RATE", "YEAR", "TRACK", "PLAYCOUNT"}) {
@@ -59,7 +59,7 @@ void commandGetData(CommandCall& call) {
             bool found = false;
             const std::string token = getParam("token", call.request.params, occurrence, found);
             if (!found) break;
-            call.connection.appendBody(item->node->childValue(token, ""));
+            call.connection.appendBody(item->node()->childValue(token, ""));
             call.connection.appendBody("\n");
         }
     }
@@ -74,7 +74,7 @@ void commandSetRate(CommandCall& call) {
     }
     if (LibraryItem* item = namedItem(call)) {
         call.services.view.rateEntry(*item, rate);
-        if (item->node->hasName("RADIO")) {
+        if (item->node()->hasName("RADIO")) {
             call.services.repository.radioList().save();
         } else if (item->folder) {
             item->folder->save();
@@ -104,8 +104,8 @@ void commandPrintTitle(CommandCall& call) {
         call.services.player->readStreamTitle(title, artist, album);
         if (title.empty()) title = "unknown title";
     } else if (const LibraryItem* item = call.services.position.currentItem()) {
-        title = item->node->childValue("TITLE", item->node->value());
-        artist = item->node->childValue("ARTIST", "");
+        title = item->node()->childValue("TITLE", item->node()->value());
+        artist = item->node()->childValue("ARTIST", "");
     }
     call.connection.appendBody(artist.empty() ? title.str() : artist.str() + " - " + title.str());
     call.connection.sendText();

@@ -89,7 +89,7 @@ void writeStreamSong(Feed& feed, CommandServices& s, const Node& entry) {
 }
 
 void writeSong(Feed& feed, CommandServices& s, const LibraryItem& item) {
-    const Node& entry = *item.node;
+    const Node& entry = *item.node();
     if (s.player->isEndless()) return writeStreamSong(feed, s, entry);
     feed.line("TITLE", entry.childValue("TITLE", entry.value()));
     if (const char* artist = entry.childValue("ARTIST", nullptr)) feed.line("ARTIST", artist);
@@ -125,7 +125,7 @@ void writeScanning(Feed& feed, CommandServices& s) {
 int playType(CommandServices& s) {
     if (play::isQueuePosition(s.position.playPosition())) return 1;
     const LibraryItem* item = s.position.currentItem();
-    return item && item->node->hasName("RADIO") ? 2 : 0;
+    return item && item->node()->hasName("RADIO") ? 2 : 0;
 }
 
 }  // namespace

@@ -73,9 +73,15 @@ public:
 
     // The following sibling; null after the last child and for a node not linked.
     Node* next() const { return next_ & kRingEnd ? nullptr : linked(); }
-    Node* parent() const { return parent_ >= RootNumbers::kFirst ? theRootNumbers.at(parent_) : pooled(parent_); }
+    Node* parent() const { return numbered(parent_); }
     Node* firstChild() const { return lastChild_ ? pooled(lastChild_)->linked() : nullptr; }
     Node* lastChild() const { return pooled(lastChild_); }
+    // A number that names this node, a root too, while it lives; never 0. `numbered` gives
+    // the node back (null for 0).
+    uint32_t number() const { return isRoot() ? next_ & ~kRingEnd : nodePool().pool().numberOf(this); }
+    static Node* numbered(uint32_t number) {
+        return number >= RootNumbers::kFirst ? theRootNumbers.at(number) : pooled(number);
+    }
     // The number of the library item that names this entry (see LibraryItemPool.h), 0 for
     // none; the node only keeps it.
     uint32_t itemNumber() const { return text_.itemNumber(); }
@@ -132,7 +138,6 @@ private:
     static Node* pooled(Link link) { return static_cast<Node*>(nodePool().pool().slotOf(link)); }
     // A root keeps its own number in next_, marked as a ring's end so it has no sibling.
     bool isRoot() const { return (next_ & ~kRingEnd) >= RootNumbers::kFirst; }
-    Link number() const { return isRoot() ? next_ & ~kRingEnd : nodePool().pool().numberOf(this); }
 
     // The children form a ring through next_, entered at the last child, which saves a link
     // per node; the last child's link to the first carries kRingEnd, so a walk sees its end

@@ -107,7 +107,7 @@ int32_t LibraryView::folderNumber(const RepositoryFolder* folder) const {
 void LibraryView::queueAllForTags() {
     if (!repository_.pendingTags.empty()) return;
     for (LibraryItem* item : items()) {
-        if (item->node->hasName(entry::kAudio)) repository_.pendingTags.push_back(item);
+        if (item->node()->hasName(entry::kAudio)) repository_.pendingTags.push_back(item);
     }
 }
 
@@ -122,7 +122,7 @@ bool LibraryView::isPlayable(size_t position) {
 
 // Walking past a long run of skipped songs would otherwise read every one's keys.
 void LibraryView::rateEntry(LibraryItem& item, std::string_view rate) {
-    item.node->setChild(kRate, rate);
+    item.node()->setChild(kRate, rate);
     const bool playable = isPlayableRating(decimalValue(rate));
     prune();
     for (size_t position = 0; position < lists_.items.size(); ++position) {

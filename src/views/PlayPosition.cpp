@@ -112,7 +112,7 @@ void PlayPosition::queueClear() {
 bool PlayPosition::setPageToCurrentSong() {
     if (play::isQueuePosition(position_)) return false;
     const LibraryItem* current = currentItem();
-    if (current && current->node->hasName(entry::kRadio)) return false;
+    if (current && current->node()->hasName(entry::kRadio)) return false;
     view_.setPage(view_.pageOf(view_.pageSize(), position_, true));
     return true;
 }

@@ -47,7 +47,7 @@ void imageTag(std::string& out, std::string_view attributes, int32_t n) {
 }
 
 void songRow(std::string& out, const LibraryItem& item, int32_t rowId, bool inQueue, bool withArt) {
-    const Node& entry = *item.node;
+    const Node& entry = *item.node();
     const bool radio = entry.hasName(entry::kRadio);
     out += "<tr id='s" + std::to_string(rowId) + "'>";
     out += withArt ? "<td class='td_with_art'>" : "<td>";

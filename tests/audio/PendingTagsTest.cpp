@@ -49,7 +49,7 @@ protected:
         do {
             remaining = reader.storeAndPost(repository, 2);
             for (size_t i = 0; i < line.size(); ++i) {
-                const bool tagged = line[i]->node->findChild("TIME") != nullptr;
+                const bool tagged = line[i]->node()->findChild("TIME") != nullptr;
                 ASSERT_EQ(tagged, i >= static_cast<size_t>(remaining)) << i << " of " << line.size();
             }
             if (!reader.hasReadValues()) {
@@ -80,8 +80,8 @@ TEST_F(PendingTags, WorkersStoreWhatTheGeneratorWroteAsReadingOneByOneDoes) {
     testing::internal::CaptureStdout();
     for (const LibraryItem* item : repository.pendingTags) {
         Node root;
-        Node* entry = root.appendChild("AUDIO", item->node->value());
-        entry->copyChildrenFrom(*item->node);
+        Node* entry = root.appendChild("AUDIO", item->node()->value());
+        entry->copyChildrenFrom(*item->node());
         engine->readTags(*entry, item->location(true).view(), item->location(false).view());
         oneByOne[std::string(item->location(true).view())] = childrenText(*entry);
     }
@@ -96,14 +96,14 @@ TEST_F(PendingTags, WorkersStoreWhatTheGeneratorWroteAsReadingOneByOneDoes) {
     std::map<std::string, const LibraryItem*> byPath;
     for (const LibraryItem* item : line) {
         byPath[std::string(item->location(true).view())] = item;
-        EXPECT_EQ(childrenText(*item->node), oneByOne[std::string(item->location(true).view())]);
+        EXPECT_EQ(childrenText(*item->node()), oneByOne[std::string(item->location(true).view())]);
     }
     const auto trimmed = [](std::string text) { return text.erase(text.find_last_not_of(' ') + 1); };
     for (const GeneratedSong& song : readManifest(manifest)) {
         if (song.path.starts_with('.')) continue;  // hidden folders are not scanned
         const LibraryItem* item = byPath[music() + "/" + song.path];
         ASSERT_NE(item, nullptr) << song.path;
-        const Node& entry = *item->node;
+        const Node& entry = *item->node();
         if (song.format == "broken") {
             EXPECT_STREQ(entry.childValue("TIME", nullptr), "") << song.path;
             continue;
@@ -135,7 +135,7 @@ TEST_F(PendingTags, ALineThatChangesWhileReadingIsTakenUpFromItsNewEnd) {
     std::reverse(pending.begin(), pending.end());
     LibraryItem* leaving = pending.back();
     const std::string leavingPath(leaving->location(true).view());
-    Node* leavingNode = leaving->node;
+    Node* leavingNode = leaving->node();
     repository.retireEntry(*leavingNode);
     readAll(reader);
     EXPECT_TRUE(pending.empty());

@@ -21,7 +21,7 @@ TEST(LibraryItems, EveryEntryFindsItsOwnItemAcrossPoolBlocks) {
         for (const Node& entry : content.children()) {
             ASSERT_EQ(itemOf(entry), i % 2 ? items[i] : nullptr) << i;
             if (i % 2) {
-                ASSERT_EQ(items[i]->node, &entry);
+                ASSERT_EQ(items[i]->node(), &entry);
             }
             EXPECT_STREQ(entry.value(), "01 Title.mp3");
             ++i;

@@ -153,7 +153,7 @@ TEST_F(HtmlRenderTest, RadioListShowsEachGroupOnceInTreeOrder) {
     radio.index();
     const auto id = [&](std::string_view name) {
         for (const LibraryItem* item : radio.stations()) {
-            if (item->node->value() == name) return item->id;
+            if (item->node()->value() == name) return item->id;
         }
         return -1;
     };

@@ -53,7 +53,7 @@ TEST_F(PlayQueueTest, SongsRatedOneAreSkippedAndTheEndWrapsOnlyWithRepeat) {
     position.setPlayPosition(id(4));
     EXPECT_EQ(walk(1, false), "s1.mp3 0");
     // Ratings stored before the build count too; with nothing playable the position stays.
-    for (size_t song = 0; song < 5; ++song) at(song).node->setChild("RATE", "1");
+    for (size_t song = 0; song < 5; ++song) at(song).node()->setChild("RATE", "1");
     rebuild();
     EXPECT_EQ(walk(1), "stay 0");
 }
@@ -110,7 +110,7 @@ TEST_F(PlayQueueTest, AFileNoLongerThereIsQueuedOnItsOwnAndPlaysHarmlessly) {
     // Played, counted as played (its folder saved) and passed like any other song.
     EXPECT_EQ(walk(2), "s3.mp3 " + gone + " 1");
     EXPECT_EQ(outside.location(true), gone);
-    outside.node->setChild("PLAYCOUNT", "1");
+    outside.node()->setChild("PLAYCOUNT", "1");
     EXPECT_TRUE(outside.folder->save());
     EXPECT_EQ(position.folderAt(play::kCurrentSong), nullptr);
     EXPECT_EQ(walk(1), "s1.mp3 0");
@@ -138,7 +138,7 @@ TEST_F(PlayQueueTest, PositionAndActiveEntrySurviveARestart) {
         PlayPosition position2(again, view2, queue2);
         position2.restore();
         testing::internal::GetCapturedStdout();
-        return std::string(position2.currentItem()->node->value()) + " " +
+        return std::string(position2.currentItem()->node()->value()) + " " +
                std::to_string(queue2.remaining(position2.playPosition()));
     };
     EXPECT_EQ(restart(), "s2.mp3 0");

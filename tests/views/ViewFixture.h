@@ -44,13 +44,13 @@ protected:
 
     std::string listed() {
         std::string names;
-        for (const LibraryItem* item : view.items()) names += std::string(" ") + item->node->value();
+        for (const LibraryItem* item : view.items()) names += std::string(" ") + item->node()->value();
         return names.empty() ? names : names.substr(1);
     }
     LibraryItem& at(size_t position) { return *view.items()[position]; }
     std::string current() const {
         const LibraryItem* item = position.currentItem();
-        return item ? item->node->value() : "<none>";
+        return item ? item->node()->value() : "<none>";
     }
 
     StatusBoard board;
