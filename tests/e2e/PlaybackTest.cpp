@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <utility>
 
 #include "support/PlayerInstance.h"
@@ -121,22 +122,29 @@ TEST_F(Playback, EachSpeedStepChangesHowFastTheSongAdvances) {
     ASSERT_TRUE(waitUntil([&] { return value("POSITION") != "0"; }, 5s));
 
     // Song milliseconds per wall-clock millisecond, from the position in thousandths.
-    const auto speed = [&](std::chrono::milliseconds window) {
+    const auto speed = [&] {
         const auto sample = [&] {
             const auto asked = Clock::now();
             const double songMs = std::stoi(value("POSITION")) * kSeconds;
             return std::pair{asked + (Clock::now() - asked) / 2, songMs};
         };
         const auto [from, fromMs] = sample();
-        std::this_thread::sleep_for(window);
+        std::this_thread::sleep_for(1200ms);
         const auto [to, toMs] = sample();
         return (toMs - fromMs) / std::chrono::duration<double, std::milli>(to - from).count();
     };
-    EXPECT_NEAR(speed(1000ms), 1.0, 0.07);
+    // A loaded machine can only hold the output back, so a window off the mark is measured
+    // again, twice at most: a wrong speed misses every time.
+    const auto measured = [&](double expected, double tolerance) {
+        double found = speed();
+        for (int retry = 0; retry < 2 && std::abs(found - expected) > tolerance; ++retry) found = speed();
+        return found;
+    };
+    EXPECT_NEAR(measured(1.0, 0.07), 1.0, 0.07);
     for (int step = 0; step < 3; ++step) EXPECT_EQ(player_.body("/speedup"), "ok");
-    EXPECT_NEAR(speed(1200ms), 1.728, 0.1);  // 44100 Hz became 76204.8 Hz
+    EXPECT_NEAR(measured(1.728, 0.1), 1.728, 0.1);  // 44100 Hz became 76204.8 Hz
     EXPECT_EQ(player_.body("/speeddown"), "ok");
-    EXPECT_NEAR(speed(1200ms), 1.44, 0.1);  // 63504 Hz
+    EXPECT_NEAR(measured(1.44, 0.1), 1.44, 0.1);  // 63504 Hz
 }
 
 TEST_F(Playback, ASongThatEndsIsCountedAndTheNextOneStarts) {
