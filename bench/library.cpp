@@ -121,7 +121,7 @@ public:
         for (const auto& artist : repository_.folders().front()->children()) {
             if (read >= songs) break;
             read += readTagsBelow(*artist);
-            artists.push_back(artist->path().str());
+            artists.emplace_back(artist->path());
         }
         return artists;
     }
@@ -137,7 +137,7 @@ private:
         size_t read = 0;
         for (Node& entry : folder.content().children()) {
             if (!entry.hasName(entry::kAudio)) continue;
-            engine_->readTags(entry, folder.path().str() + "/" + entry.value(), entry.value());
+            engine_->readTags(entry, std::string(folder.path()) + "/" + entry.value(), entry.value());
             ++read;
         }
         for (const auto& child : folder.children()) read += readTagsBelow(*child);

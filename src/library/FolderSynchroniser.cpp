@@ -55,7 +55,7 @@ void FolderSynchroniser::collect() {
         if (child.hasName(entry::kAudio)) audio_.try_emplace(child.value(), &child);
         if (child.hasName(entry::kImage)) images_.try_emplace(child.value(), &child);
     }
-    for (const auto& child : folder_.children()) subfolders_.try_emplace(child->path().view(), child.get());
+    for (const auto& child : folder_.children()) subfolders_.try_emplace(child->path(), child.get());
 }
 
 void FolderSynchroniser::visitDirectory(const Node& scanned) {

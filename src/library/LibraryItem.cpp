@@ -23,7 +23,7 @@ Node* LibraryItem::node() const { return Node::numbered(entry); }
 
 Str LibraryItem::entryPath() const {
     if (!folder) return node()->value();
-    return Str::concat(folder->path(), "/").append(node()->value());
+    return Str(folder->path()).append("/").append(node()->value());
 }
 
 bool LibraryItem::isStation() const { return folder && node()->hasName(entry::kRadio); }

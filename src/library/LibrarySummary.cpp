@@ -37,7 +37,7 @@ void addFolder(LibrarySummary& summary, const RepositoryFolder& folder) {
         if (!picture) ++summary.withoutPicture;
     }
     summary.songs += songs;
-    if (songs > 0) summary.largest.push_back({folder.path().str(), songs});
+    if (songs > 0) summary.largest.push_back({std::string(folder.path()), songs});
     for (const auto& child : folder.children()) addFolder(summary, *child);
 }
 

@@ -12,6 +12,7 @@
 #include "library/FolderSynchroniser.h"
 #include "platform/DiskFile.h"
 #include "storage/NodeFile.h"
+#include "text/Str.h"
 #include "text/TextSearch.h"
 
 namespace {
@@ -58,8 +59,9 @@ RepositoryFolder::RepositoryFolder(Node* listNode, RepositoryFolder* parent)
 RepositoryFolder::~RepositoryFolder() = default;
 
 bool RepositoryFolder::load(std::string_view path) {
-    path_.assign(path);
-    path_.dropTrailingSlash();
+    Str trimmed(path);
+    trimmed.dropTrailingSlash();
+    path_ = LastingText(trimmed);
     onDisk_ = true;
     const std::string treeFile = std::string(path_.view()).append(kTreeFile);
     if (!loadNodeFile(content_, treeFile, false)) {

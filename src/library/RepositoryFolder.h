@@ -6,8 +6,8 @@
 #include <memory>
 #include <string_view>
 
+#include "platform/LastingText.h"
 #include "storage/Node.h"
-#include "text/Str.h"
 
 class Repository;
 class SongMoves;
@@ -52,7 +52,7 @@ public:
     bool hasPicture() const;
 
     // Without its trailing "/": the file system's root is "".
-    const Str& path() const { return path_; }
+    std::string_view path() const { return path_; }
     // The path's last name.
     std::string_view name() const;
     // Whether the folder mirrors one on disk (it was loaded), even the root with its path "".
@@ -67,7 +67,7 @@ public:
     bool unsaved() const { return unsaved_; }
 
 private:
-    Str path_;
+    LastingText path_;
     Node content_;
     Children children_;
     Node* listNode_;

@@ -27,7 +27,7 @@ constexpr std::string_view kSameRecordingTags[] = {"TITLE", "ARTIST", "ALBUM", "
 constexpr int kLengthSlackSeconds = 2;
 
 std::string pathIn(const RepositoryFolder& folder, const Node& entry) {
-    return std::string(folder.path().view()) + "/" + entry.value();
+    return std::string(folder.path()) + "/" + entry.value();
 }
 
 std::optional<uint64_t> storedSize(const Node& entry) {

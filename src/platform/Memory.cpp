@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <new>
 
 #if VELMORANT_JEMALLOC
 #include <jemalloc/jemalloc.h>
@@ -23,6 +24,31 @@ size_t heapBytesInUse() {
     size_t allocatedSize = sizeof(allocated);
     return mallctl("stats.allocated", &allocated, &allocatedSize, nullptr, 0) == 0 ? allocated : 0;
 }
+
+namespace {
+
+// Made at first use; the first arena, shared with short-lived blocks, when none can be made.
+unsigned lastingArena() {
+    static const unsigned arena = [] {
+        unsigned index = 0;
+        size_t indexSize = sizeof index;
+        return mallctl("arenas.create", &index, &indexSize, nullptr, 0) == 0 ? index : 0u;
+    }();
+    return arena;
+}
+
+}  // namespace
+
+void* allocateLasting(size_t size) {
+    // No thread cache: it would hand the block to the thread's own arena's neighbours.
+    void* block = mallocx(size ? size : 1, MALLOCX_ARENA(lastingArena()) | MALLOCX_TCACHE_NONE);
+    if (!block) throw std::bad_alloc();
+    return block;
+}
+
+void freeLasting(void* block) {
+    if (block) dallocx(block, MALLOCX_TCACHE_NONE);
+}
 #else
 #include <malloc.h>
 
@@ -32,6 +58,10 @@ size_t heapBytesInUse() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
+
+void* allocateLasting(size_t size) { return ::operator new(size); }
+
+void freeLasting(void* block) { ::operator delete(block); }
 #endif
 
 size_t residentMemoryBytes() {

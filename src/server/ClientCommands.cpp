@@ -84,7 +84,7 @@ void commandListAlbums(CommandCall& call) {
         const auto art = folderArtNumber(view, *folders[n], static_cast<int32_t>(n));
         if (!art || *art == last) continue;
         last = *art;
-        lines += std::to_string(n) + '\t' + std::to_string(*art) + '\t' + folders[n]->path().str() + '\n';
+        lines += std::to_string(n) + '\t' + std::to_string(*art) + '\t' + std::string(folders[n]->path()) + '\n';
     }
     call.connection.appendBody(lines);
     call.connection.sendText();

@@ -67,7 +67,7 @@ bool writeNewFile(const std::string& path, std::string_view bytes) {
 void sendSongPicture(CommandCall& call, const RepositoryFolder& folder) {
     const Node* song = folder.songWithPicture();
     const std::optional<EmbeddedPicture> picture =
-        song && folder.onDisk() ? readEmbeddedPicture(folder.path().str() + "/" + song->value()) : std::nullopt;
+        song && folder.onDisk() ? readEmbeddedPicture(std::string(folder.path()) + "/" + song->value()) : std::nullopt;
     if (!picture) return answerOk(call.connection);
     call.connection.sendResponse(picture->bytes, picture->mimeType, true, "Cache-Control: max-age=86400\r\n");
 }
@@ -102,7 +102,7 @@ void commandImg(CommandCall& call) {
     const Node* picture = pictureAt(*folder, wanted);
     if (!picture && wanted == 0 && !folder->content().findChild(kImage)) return sendSongPicture(call, *folder);
     if (!picture) return answerOk(call.connection);
-    call.connection.sendFile(folder->path().str() + "/" + std::string(picture->value()),
+    call.connection.sendFile(std::string(folder->path()) + "/" + std::string(picture->value()),
                              HttpConnection::FileCaching::kOneDay);
 }
 
@@ -117,7 +117,7 @@ void commandSaveArt(CommandCall& call) {
         return answerError(call.connection);
     }
     CommandServices& services = call.services;
-    const std::string folderPath = folder->path().str();
+    const std::string folderPath = std::string(folder->path());
     answerAfterFetch(
         call,
         [&services, image, name, folderPath](const FetchOptions& options) {

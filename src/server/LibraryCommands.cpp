@@ -24,7 +24,7 @@ void commandScan(CommandCall& call) {
     std::string singlePath;
     if (!call.request.argument.empty()) {
         const RepositoryFolder* folder = services.position.folderAt(decimalValue(call.request.argument));
-        if (folder && folder->parent()) singlePath = folder->path().str();
+        if (folder && folder->parent()) singlePath = std::string(folder->path());
     }
     startLibraryScan(services, std::move(singlePath));
     answerOk(call.connection);

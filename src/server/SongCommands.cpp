@@ -43,7 +43,7 @@ void commandGetSongInfo(CommandCall& call) {
     if (!item) return answerOk(call.connection);
     const Node& entry = *item->node();
     std::string lines = "FILE " + std::string(entry.value()) + "\n";
-    lines += "PATH " + (item->folder ? item->folder->path().str() : std::string()) + "\n";
+    lines += "PATH " + (item->folder ? std::string(item->folder->path()) : std::string()) + "\n";
     for (const char* key : {"TITLE", "ARTIST", "ALBUM", "GENRE", "RATE", "YEAR", "TRACK", "PLAYCOUNT"}) {
         lines.append(key).append(" ").append(entry.childValue(key, "-")).append("\n");
     }
@@ -91,7 +91,7 @@ void commandRescanTags(CommandCall& call) {
 void commandSongAction(CommandCall& call) {
     const LibraryItem* item = namedItem(call);
     if (item && item->folder && getParam("action", call.request.rawParams) == "openfolder") {
-        openWithDesktop(item->folder->path().view());
+        openWithDesktop(item->folder->path());
     }
     answerOk(call.connection);
 }

@@ -95,7 +95,7 @@ void writeSong(Feed& feed, CommandServices& s, const LibraryItem& item) {
     if (const char* artist = entry.childValue("ARTIST", nullptr)) feed.line("ARTIST", artist);
     if (const char* album = entry.childValue("ALBUM", nullptr)) feed.line("ALBUM", album);
     if (!item.folder) return;
-    feed.line("PATH", pathText(item.folder->path().view()));
+    feed.line("PATH", pathText(item.folder->path()));
     feed.line("IMAGE", folderPicture(s.view, item.folder));
 }
 

@@ -152,7 +152,7 @@ TEST_F(ScanJobTest, ManyMovedSongsAreKnownAgainByTheirTags) {
     runScanJob(moving, "");
     const std::string log = testing::internal::GetCapturedStdout();
     const RepositoryFolder& moved = *repository.folders().back()->children().front();
-    ASSERT_EQ(moved.path().str(), music() + "/Two/Moved");
+    ASSERT_EQ(std::string(moved.path()), music() + "/Two/Moved");
     int kept = 0;
     for (const Node& entry : moved.content().children()) {
         const std::string rate = entry.childValue("RATE", "");

@@ -180,7 +180,7 @@ TEST_F(ScanTest, AGeneratedLibraryIsMirroredFileForFile) {
         const RepositoryFolder* holder = findFolder(root(), path.parent_path().string());
         ASSERT_NE(holder, nullptr) << relative;
         EXPECT_NE(childWith(holder->content(), "AUDIO", path.filename().string()), nullptr) << relative;
-        EXPECT_EQ(stored(holder->path().str()), formatNodeTree(holder->content()));
+        EXPECT_EQ(stored(std::string(holder->path())), formatNodeTree(holder->content()));
     }
     EXPECT_EQ(visible, 303u);
 }
