@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <regex>
@@ -162,15 +163,22 @@ TEST(Feed, ScanProgressAndTagReadingAreReported) {
     }
     EXPECT_GT(counted, 0u) << testing::PrintToString(progress);
 
-    // Tags are read in slices after the scan; each slice that leaves songs over says how many.
+    // Tags are read after the scan; while songs remain, how many is told at most every 100 ms,
+    // so a build that reads them all sooner has nothing to tell.
+    const auto tagsFrom = std::chrono::steady_clock::now();
     EXPECT_TRUE(waitUntil([&] {
         readFeed();
-        return !remaining.empty() && feed.find("\nINFO Scanning tags.") == std::string::npos;
+        return player.body("/scanstatus").find("\nTAGS_PENDING 0\n") != std::string::npos &&
+               feed.find("\nINFO Scanning tags.") == std::string::npos;
     }, 30s, 10ms));
-    ASSERT_FALSE(remaining.empty());
+    if (std::chrono::steady_clock::now() - tagsFrom > 500ms) {
+        ASSERT_FALSE(remaining.empty());
+    }
     EXPECT_TRUE(std::is_sorted(remaining.rbegin(), remaining.rend())) << testing::PrintToString(remaining);
-    EXPECT_GT(remaining.back(), 0);
-    EXPECT_LT(remaining.front(), kSongs);
+    if (!remaining.empty()) {
+        EXPECT_GT(remaining.back(), 0);
+        EXPECT_LT(remaining.front(), kSongs);
+    }
 
     // Later scans measure against the stored count, and tell when they find more. A small stored
     // count keeps the walk past it for most of its time, so sampling the feed cannot miss it.
