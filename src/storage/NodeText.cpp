@@ -49,9 +49,7 @@ void NodeText::assign(std::string_view name, std::string_view value) {
         setInPlace(staged, size, valueOffset, item);
         return;
     }
-    Block block = newBlock(size);
-    compose(block.get(), name, value);
-    hold(std::move(block), valueOffset, item, code);
+    holdNew(name, value, item, code);
 }
 
 size_t NodeText::placedBytes() const {
@@ -81,10 +79,7 @@ void NodeText::setItemNumber(uint32_t number) {
         return;
     }
     const std::string_view name = this->name();
-    const std::string_view value = this->value();
-    Block block = newBlock(name.size() + value.size() + 2);
-    compose(block.get(), name, value);
-    hold(std::move(block), static_cast<uint8_t>(name.size() + 1), number, field_names::codeOf(name));
+    holdNew(name, value(), number, field_names::codeOf(name));
 }
 
 NodeText::Block NodeText::takeBlock() {
@@ -92,6 +87,14 @@ NodeText::Block NodeText::takeBlock() {
     Block block(load<char*>(kBlockAt), BlockReturn{static_cast<uint8_t>(bytes_[kSourceAt])});
     store<char*>(kBlockAt, nullptr);
     return block;
+}
+
+// A common name is known by its code, so its block keeps the value alone.
+void NodeText::holdNew(std::string_view name, std::string_view value, uint32_t item, size_t nameCode) {
+    const std::string_view kept = nameCode < kNoCode ? std::string_view() : name;
+    Block block = newBlock(kept.size() + value.size() + 2);
+    compose(block.get(), kept, value);
+    hold(std::move(block), static_cast<uint8_t>(kept.size() + 1), item, nameCode);
 }
 
 void NodeText::hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode) {

@@ -2,8 +2,8 @@
 // A node's name and value, and the 32-bit number of an entry node's library item, in 20
 // bytes. Most tag texts are short, so they live in place and need no heap block, the
 // common field names (FieldNames.h) as a one-byte code; an item number takes 4 of those
-// bytes. A longer text lives in a block of its own: up to 64 bytes from the text pools
-// (see NodePool.h), the rest from the heap.
+// bytes. A longer text lives in a block of its own, a common name as its code only: up to
+// 64 bytes from the text pools (see NodePool.h), the rest from the heap.
 
 #include <cstddef>
 #include <cstdint>
@@ -32,7 +32,8 @@ public:
     // Both "" until the first assign; valid until the next assign or the next item number
     // that moves the text out.
     const char* name() const {
-        return held() ? heldText(0) : coded() ? field_names::kNames[code()].data() : bytes_;
+        if (held()) return heldCode() < kNoCode ? field_names::kNames[heldCode()].data() : heldText(0);
+        return coded() ? field_names::kNames[code()].data() : bytes_;
     }
     const char* value() const {
         return held() ? heldText(heldOffset()) : coded() ? bytes_ : bytes_ + (form_ & kPlaceMask);
@@ -128,6 +129,8 @@ private:
     void setInPlace(const char* staged, size_t size, uint8_t form, uint32_t item);
     // Hands the block (null when there is none) to the caller.
     Block takeBlock();
+    // Composes the text in a new block and holds it; either text may point into the old one.
+    void holdNew(std::string_view name, std::string_view value, uint32_t item, size_t nameCode);
     void hold(Block block, uint8_t valueOffset, uint32_t item, size_t nameCode);
 
     char bytes_[kInlineBytes] = {};
