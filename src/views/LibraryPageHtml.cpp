@@ -56,7 +56,13 @@ void folderFoot(std::string& out, bool hasArt) {
     out += "</div>";
 }
 
-void flatTable(std::string& out, std::span<LibraryItem* const> list, int64_t page, int64_t pageSize, bool queueMode) {
+namespace {
+
+// The list positions of one page as one table; row ids are the queue base plus the
+// position in queue mode, else the item ids. Positions outside the list are skipped.
+// `List` is the queue's pointers or the view's ListedItems.
+template <typename List>
+void flatTable(std::string& out, const List& list, int64_t page, int64_t pageSize, bool queueMode) {
     out += "<table><col width='*'><col width='79'><col width='90'>\n";
     const int64_t size = static_cast<int64_t>(list.size());
     const int64_t first = std::clamp<int64_t>(page * pageSize, 0, size);
@@ -68,6 +74,8 @@ void flatTable(std::string& out, std::span<LibraryItem* const> list, int64_t pag
     }
     out += "</table>";
 }
+
+}  // namespace
 
 void folderList(std::string& out, LibraryView& view, int32_t page, int32_t pageSize, bool showEmptyFolders) {
     const auto runs = view.folderRuns();

@@ -4,7 +4,6 @@
 // stored texts are escaped.
 
 #include <cstdint>
-#include <span>
 #include <string>
 
 class FilterSet;
@@ -12,16 +11,11 @@ class LibraryView;
 class PlayQueue;
 class Repository;
 class RepositoryFolder;
-struct LibraryItem;
 
 // The head of folders()[n] up to its table's columns; true when a picture (its own or
 // its parent's) is shown beside it, which folderFoot must be told.
 bool folderHead(std::string& out, const LibraryView& view, int32_t n, const RepositoryFolder& folder);
 void folderFoot(std::string& out, bool hasArt);
-
-// The list positions of one page as one table; row ids are the queue base plus the
-// position in queue mode, else the item ids. Positions outside the list are skipped.
-void flatTable(std::string& out, std::span<LibraryItem* const> list, int64_t page, int64_t pageSize, bool queueMode);
 
 // The folder view's page: whole folders, counted the way LibraryView pages them. Folders
 // without listed items appear only with `showEmptyFolders`.

@@ -5,6 +5,7 @@
 
 #include "library/EntryNames.h"
 #include "library/LibraryItem.h"
+#include "library/LibraryItemPool.h"
 #include "library/Repository.h"
 #include "platform/Clock.h"
 #include "storage/Node.h"
@@ -84,11 +85,11 @@ int32_t LibraryView::pageCount(int32_t pageSize) {
 }
 
 int32_t LibraryView::positionOf(int32_t id) {
-    const auto listed = items();
-    const auto found = std::find_if(listed.begin(), listed.end(), [id](const LibraryItem* item) {
-        return item->id == id;
-    });
-    return found == listed.end() ? -1 : static_cast<int32_t>(found - listed.begin());
+    const ListedItems listed = items();
+    for (size_t position = 0; position < listed.size(); ++position) {
+        if (listed[position]->id == id) return static_cast<int32_t>(position);
+    }
+    return -1;
 }
 
 RepositoryFolder* LibraryView::folderAt(int32_t number, const LibraryItem* current) const {
@@ -125,14 +126,15 @@ void LibraryView::rateEntry(LibraryItem& item, std::string_view rate) {
     item.node()->setChild(kRate, rate);
     const bool playable = isPlayableRating(decimalValue(rate));
     prune();
+    const uint32_t number = itemNumberOf(&item);
     for (size_t position = 0; position < lists_.items.size(); ++position) {
-        if (lists_.items[position] == &item) lists_.playable[position] = playable;
+        if (lists_.items[position] == number) lists_.playable[position] = playable;
     }
 }
 
-std::span<LibraryItem* const> LibraryView::items() {
+ListedItems LibraryView::items() {
     prune();
-    return lists_.items;
+    return ListedItems(lists_.items);
 }
 
 std::span<const int32_t> LibraryView::folderRuns() {
@@ -164,7 +166,7 @@ int32_t LibraryView::folderPageOf(int32_t pageSize, int32_t n, bool byId) const 
 bool LibraryView::holdsId(size_t first, size_t end, int32_t id) const {
     return std::any_of(lists_.items.begin() + static_cast<ptrdiff_t>(first),
                        lists_.items.begin() + static_cast<ptrdiff_t>(end),
-                       [id](const LibraryItem* item) { return item->id == id; });
+                       [id](uint32_t number) { return itemAt(number)->id == id; });
 }
 
 // Retired items may already be freed: they are told apart by address alone, and the
@@ -177,7 +179,7 @@ void LibraryView::prune() {
     const auto keepRun = [&](size_t end) {
         const size_t runStart = kept;
         for (; read < end; ++read) {
-            if (retired_.contains(listed[read])) continue;
+            if (retired_.contains(itemAt(listed[read]))) continue;
             listed[kept] = listed[read];
             lists_.playable[kept++] = lists_.playable[read];
         }

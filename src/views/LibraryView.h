@@ -10,6 +10,7 @@
 #include <string_view>
 #include <unordered_set>
 
+#include "views/ListedItems.h"
 #include "views/ViewLists.h"
 
 class FilterSet;
@@ -64,7 +65,7 @@ public:
     // Sets the entry's RATE to the text as given.
     void rateEntry(LibraryItem& item, std::string_view rate);
 
-    std::span<LibraryItem* const> items();
+    ListedItems items();
     int32_t itemCount() { return static_cast<int32_t>(items().size()); }
     std::span<RepositoryFolder* const> folders() const { return lists_.folders; }
     // Items per folder, parallel to folders(), in the folder view; empty in the flat view.

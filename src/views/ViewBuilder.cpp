@@ -56,7 +56,7 @@ public:
         lists_.items.reserve(listed_.size());
         lists_.playable.reserve(listed_.size());
         for (const Listed& entry : listed_) {
-            lists_.items.push_back(entry.item);
+            lists_.items.push_back(itemNumberOf(entry.item));
             lists_.playable.push_back(entry.playable);
         }
         return std::move(lists_);

@@ -1,15 +1,15 @@
 #pragma once
 // What one build of the library view lists. Items, nodes and folders belong to the
-// repository; the lists hold pointers only.
+// repository; the lists only name them.
 
 #include <cstdint>
 #include <vector>
 
 class RepositoryFolder;
-struct LibraryItem;
 
 struct ViewLists {
-    std::vector<LibraryItem*> items;
+    // Item numbers (itemNumberOf), read through ListedItems.
+    std::vector<uint32_t> items;
     // Per item: whether it may play (unrated, rated 0, or rated 2 and up).
     std::vector<uint8_t> playable;
     // Every folder the build visited, in visiting order, also those without a listed entry.
