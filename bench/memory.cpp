@@ -67,7 +67,7 @@ double residentFileBytes() {
 
 // Resident bytes by kind of mapping, from /proc/self/smaps.
 struct ResidentKinds {
-    double poolBlocks = 0;  // the pools' blocks, the only mappings advised for huge pages
+    double poolBlocks = 0;  // the pools' blocks, the only mappings advised against huge pages
     double heap = 0;        // the allocator's other mappings, and the threads' stacks
     double files = 0;
 };
@@ -82,7 +82,7 @@ ResidentKinds residentKinds() {
     const auto add = [&](const std::string& flags) {
         if (!anonymous) {
             kinds.files += rss;
-        } else if (flags.find(" hg") != std::string::npos) {
+        } else if (flags.find(" nh") != std::string::npos) {
             kinds.poolBlocks += rss;
         } else {
             kinds.heap += rss;

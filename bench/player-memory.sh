@@ -28,7 +28,7 @@ measure() {
     tagged=$(per_song)
     sleep 20  # past the 10 s flush and the clusters' 5 s idle time
     echo "$1: empty start $((empty / 1024)) MiB; bytes per song above it: every tag read $tagged," \
-         "flushed and unloaded $(per_song)"
+         "flushed and unloaded $(per_song), $(( $(resident_kb) / 1024 )) MiB in all"
     quit_player
 }
 

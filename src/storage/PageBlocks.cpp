@@ -112,8 +112,9 @@ PageBlocks::Block* PageBlocks::mapBlock() {
     const uintptr_t aligned = roundUp(start, blockBytes_);
     if (aligned > start) ::munmap(mapped, aligned - start);
     ::munmap(reinterpret_cast<void*>(aligned + blockBytes_), start + blockBytes_ - aligned);
-    // Only a hint: without huge pages the block simply faults in page by page.
-    ::madvise(reinterpret_cast<void*>(aligned), blockBytes_, MADV_HUGEPAGE);
+    // Small pages, even where the system backs all memory with huge pages: a huge page is
+    // resident whole from its first record, which cost a small library 2 MiB per pool.
+    ::madvise(reinterpret_cast<void*>(aligned), blockBytes_, MADV_NOHUGEPAGE);
 #if defined(__SANITIZE_ADDRESS__)
     // Heap blocks that only pool records point to (long node texts) are not leaks.
     __lsan_register_root_region(reinterpret_cast<void*>(aligned), blockBytes_);

@@ -1,7 +1,7 @@
 #pragma once
-// Equal pages carved from large aligned blocks mapped for the purpose, which the kernel
-// may back with huge pages: a library of a million nodes then costs a few hundred page
-// faults and heap calls instead of tens of thousands. A block goes back to the system when
+// Equal pages carved from large aligned blocks mapped for the purpose, in small pages, so
+// that only the pages in use are resident: a library of a million nodes costs a few
+// hundred heap calls instead of tens of thousands. A block goes back to the system when
 // its last page comes back, except one empty block kept against churn at a boundary. Not
 // thread-safe: its pool's lock guards it, except numbers' addresses, which any thread may
 // look up.
