@@ -24,7 +24,8 @@ struct PageBlocks::Block : Links {
 
 namespace {
 
-// The size of a transparent huge page on x86-64.
+// Blocks are 2 MiB, the size of a huge page on x86-64: the block table numbers a block's
+// 4-byte steps in 19 bits.
 constexpr size_t kHugePageBytes = size_t{2} << 20;
 constexpr size_t kMinPagesPerBlock = 16;
 
